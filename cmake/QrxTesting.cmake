@@ -1,0 +1,22 @@
+# GoogleTest from Debian's sources, built with our own compiler and flags for either build.
+enable_testing()
+
+set(QRX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources (Debian package googletest)")
+if(NOT EXISTS ${QRX_GTEST_SOURCE}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found in ${QRX_GTEST_SOURCE}: install Debian's googletest")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${QRX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# qrx_add_gtest(NAME SOURCES... [LIBS libs...])
+# One test executable is one CTest test; in the cross build CTest runs it under Wine
+# through CMAKE_CROSSCOMPILING_EMULATOR.
+function(qrx_add_gtest name)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;LIBS")
+  add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
+  qrx_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
