@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 qrx_setup
 qrx_build_win32
 qrx_wine_env
-exe="$QRX_BUILD/win32/app/Quorvex.exe"
+exe="$QRX_BUILD/win32/bin/Quorvex.exe"
 
 if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
   "$QRX_BUILD/win32/wine-run" "$exe"
