@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers of Quorvex.exe.
+#define IDI_QUORVEX 1

@@ -1,0 +1,29 @@
+#include "Fonts.h"
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+namespace {
+
+struct FontDeleter {
+  void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+std::map<std::tuple<std::string, int, unsigned>, FontHandle>& FontCache() {
+  static std::map<std::tuple<std::string, int, unsigned>, FontHandle> cache;
+  return cache;
+}
+
+}  // namespace
+
+HFONT GetFont(const std::string& face, int pointSize, unsigned style) {
+  auto& slot = FontCache()[{face, pointSize, style}];
+  if (!slot) {
+    slot.reset(CreateFontA(-MulDiv(pointSize, 96, 72), 0, 0, 0, (style & kFontBold) ? FW_BOLD : FW_NORMAL, FALSE,
+                           (style & kFontUnderline) ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  }
+  return slot.get();
+}

@@ -1,0 +1,100 @@
+#include "Label.h"
+
+#include "Fonts.h"
+#include "Gdi.h"
+
+namespace {
+const char kLabelClass[] = "QrxLabel";
+
+UINT TextFormat(bool wordWrap) { return DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : DT_SINGLELINE); }
+}  // namespace
+
+TLabel::TLabel(HWND parent, const std::string& text, int x, int y, Look look, int width, int height)
+    : Look_(look), AutoSize_(width == 0) {
+  if (Look_.Font == nullptr) Look_.Font = DefaultFont();
+  RegisterWindowClass(kLabelClass);
+  CreateHandle(kLabelClass, text, WS_CHILD | WS_VISIBLE, 0, x, y, width, height, parent);
+  if (AutoSize_) FitToText();
+}
+
+void TLabel::SetCaption(const std::string& text) {
+  SetText(text);
+  if (AutoSize_) FitToText();
+}
+
+void TLabel::FitToText() {
+  HDC dc = GetDC(Handle());
+  SIZE size{0, 0};
+  TEXTMETRICA metrics;
+  {
+    TSelection font(dc, PaintFont());
+    std::string text = Text();
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextMetricsA(dc, &metrics);
+  }
+  size.cy = metrics.tmHeight;  // an empty label keeps the height of a line
+  ReleaseDC(Handle(), dc);
+  SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      TPaintCycle cycle(Handle());
+      Paint(cycle.Dc());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    default:
+      return TWindow::HandleMessage(message, wParam, lParam);
+  }
+}
+
+void TLabel::Paint(HDC dc) {
+  PaintParentBackground(Handle(), dc);
+  RECT area;
+  GetClientRect(Handle(), &area);
+  TSelection font(dc, PaintFont());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, Look_.Colour);
+  std::string text = Text();
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, TextFormat(Look_.WordWrap));
+}
+
+TLinkLabel::TLinkLabel(HWND parent, const std::string& text, int x, int y, std::function<void()> onClick)
+    : TLabel(parent, text, x, y, Look{DefaultFont(), kLinkColour, false}), OnClick_(std::move(onClick)) {}
+
+HFONT TLinkLabel::PaintFont() const { return DefaultFont(Hovered_ ? kFontUnderline : kFontRegular); }
+
+void TLinkLabel::SetHovered(bool hovered) {
+  if (Hovered_ == hovered) return;
+  Hovered_ = hovered;
+  if (hovered) {
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+    TrackMouseEvent(&track);
+  }
+  Invalidate();
+}
+
+LRESULT TLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      SetHovered(true);
+      return 0;
+    case WM_MOUSELEAVE:
+      SetHovered(false);
+      return 0;
+    case WM_SETCURSOR:
+      SetCursor(LoadCursor(nullptr, IDC_HAND));
+      return TRUE;
+    case WM_LBUTTONUP:
+      if (OnClick_) OnClick_();
+      return 0;
+    default:
+      return TLabel::HandleMessage(message, wParam, lParam);
+  }
+}

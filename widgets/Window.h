@@ -1,0 +1,70 @@
+#pragma once
+// Thin classes over Win32 windows: one object owns one window handle.
+//
+// Every window of ours keeps its object in GWLP_USERDATA. Notifications that a child sends
+// to its parent (WM_COMMAND, WM_DRAWITEM, WM_CTLCOLOR...) are handed back to the child's
+// object, so that a control handles its own clicks and colours whatever its container.
+// No exception leaves a window procedure: it is handed to the uncaught-error handler.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+void SetUncaughtErrorHandler(std::function<void(const std::exception&)> handler);
+
+// Tag of the widgets that the skinning look leaves alone.
+constexpr int kTagNoSkin = 99;
+
+class TWindow {
+ public:
+  TWindow() = default;
+  TWindow(const TWindow&) = delete;
+  TWindow& operator=(const TWindow&) = delete;
+  virtual ~TWindow();
+
+  HWND Handle() const { return Handle_; }
+  static TWindow* FromHandle(HWND window);
+
+  void Show(bool visible = true);
+  void Hide() { Show(false); }
+  bool Visible() const;
+  void SetText(const std::string& text);
+  std::string Text() const;
+  void SetFont(HFONT font);
+  void Invalidate();
+  // Client size and the place within the parent's client area.
+  SIZE ClientSize() const;
+  RECT BoundsInParent() const;
+
+  int Tag() const { return Tag_; }
+  void SetTag(int tag) { Tag_ = tag; }
+  // Switches the skinning look of this widget; most widgets have no look of their own.
+  virtual void SetSkinned(bool) {}
+
+ protected:
+  // Creates a window of a class registered with RegisterWindowClass (or of a system class,
+  // then subclassed so reflected messages reach the object).
+  void CreateHandle(const char* className, const std::string& text, DWORD style, DWORD exStyle, int x, int y,
+                    int width, int height, HWND parent);
+  static void RegisterWindowClass(const char* className, HCURSOR cursor = nullptr, UINT style = 0);
+
+  // Messages of this window; the default passes them on.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // A notification that this window sent to its parent, handed back. Return true when handled.
+  virtual bool HandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND Handle_ = nullptr;
+  WNDPROC SystemProc_ = nullptr;  // the system class's procedure, for subclassed controls
+  int Tag_ = 0;
+};
+
+// Paints what the parent shows under `child` into `dc`, so that a control can look transparent.
+void PaintParentBackground(HWND child, HDC dc);
