@@ -43,9 +43,14 @@ bool SetAttributes(const char* path, uint32_t attributes);
 // Writes the absolute form of path into out (capacity bytes); false when it does not fit.
 bool AbsolutePath(const char* path, char* out, size_t capacity);
 
+// Creates a fresh, empty folder in the system's folder for temporary files; its path goes to out.
+bool MakeTempFolder(char* out, size_t capacity);
+// Removes a folder with everything in it (read-only files included).
+bool RemoveTree(const char* path);
+
 uint32_t TickCount();         // milliseconds, wrapping
 bool IsKeyHeld(int virtualKey);  // held down at this moment, whichever window has the focus
 void PumpMessages();          // services the calling thread's pending window messages
-void OemToAnsi(char* text);   // in place; names stored by MS-DOS tools to the ANSI code page
+void ConvertOemToAnsi(char* text);   // in place; names stored by MS-DOS tools to the ANSI code page
 
 }  // namespace QrxPlatform

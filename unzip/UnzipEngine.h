@@ -110,7 +110,8 @@ private:
   int32_t ExtractOpenMember(const char* outputPath, int64_t localHeaderOffset, const TCentralFacts* central);
   int32_t CreateOutput(const char* outputPath);
   int32_t RunDecoder(uint16_t method);
-  int32_t FinishOutput(const char* outputPath, int32_t result, uint32_t expectedCrc, uint32_t dosDateTime);
+  uint32_t ReadDescriptorCrc();
+  int32_t FinishOutput(const char* outputPath, int32_t result, uint32_t dosDateTime);
   void StartMember(int abortKey);
 
   std::unique_ptr<uint8_t[]> WindowStorage;

@@ -1,0 +1,278 @@
+#include "BriskUnzip.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "CentralDirectory.h"
+#include "MemberNames.h"
+#include "UnzipEngine.h"
+
+namespace {
+
+constexpr size_t kSelectionNameLimit = 255;
+constexpr uint16_t kSkippedMethod = 9;
+
+// Installed as the engine's handler while a walk runs without one, so the engine can always report.
+void NoReport(int32_t, TUnzipReport*) {}
+
+void CopyFileName(TUnzipReport& report, const char* text) {
+  size_t length = std::min(std::strlen(text), sizeof report.FileName - 1);
+  std::memcpy(report.FileName, text, length);
+  report.FileName[length] = '\0';
+}
+
+void FillFromEntry(TUnzipReport& report, const TZipCursor& cursor) {
+  report.DateTime = cursor.DateTime;
+  report.UnpackedSize = cursor.UnpackedSize;
+  report.PackedSize = cursor.PackedSize;
+  report.Method = cursor.Method;
+  report.Attributes = cursor.Attributes;
+  report.Ratio = UnzipRatio(report.PackedSize, report.UnpackedSize);
+}
+
+bool IsSelected(const char* pattern, const char* storedName) {
+  char name[kSelectionNameLimit + 1];
+  size_t length = std::min(std::strlen(storedName), kSelectionNameLimit);
+  std::memcpy(name, storedName, length);
+  name[length] = '\0';
+  return MatchesSelection(pattern, name);
+}
+
+enum class TMemberFate { Reported, Silent, Fatal };
+
+TMemberFate FateOf(int32_t result) {
+  switch (result) {
+    case UZ_CRC_MISMATCH:
+    case UZ_WRITE_ERROR:
+    case UZ_UNSUPPORTED:
+    case UZ_ENCRYPTED:
+      return TMemberFate::Reported;
+    case UZ_READ_ERROR:
+    case UZ_BAD_DATA:
+    case UZ_ABORTED:
+    case UZ_BUSY:
+    case UZ_NO_DIRECTORY:
+    case UZ_ARCHIVE_IO:
+    case UZ_OPEN_FAILED:
+      return TMemberFate::Fatal;
+    default:
+      return TMemberFate::Silent;
+  }
+}
+
+std::string TargetFolderOf(const char* text) {
+  std::string folder(text);
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+// Extracts the cursor's member below targetFolder, sending its start report (and the
+// report of a member the overwrite query skips). Result as the engine's.
+int32_t ExtractEntry(TZipCursor& cursor, const std::string& targetFolder, TUnzipOverwriteQuery overwriteQuery) {
+  TUnzipEngine& engine = UnzipEngine();
+  TUnzipReport& report = engine.Report;
+  std::string output = targetFolder + SafeMemberPath(cursor.Name, engine.FlatExtraction);
+  bool isFolder = output.back() == '\\';
+  FillFromEntry(report, cursor);
+  CopyFileName(report, output.c_str());
+  report.IsFolder = isFolder;
+  report.Status = UZ_REPORT_MEMBER_START;
+  if (!(isFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_START, &report);
+  // Too long for the engine's buffers: refused whole, never cut into another name.
+  if (output.size() > static_cast<size_t>(UZ_PATH_MAX)) return UZ_WRITE_ERROR;
+
+  bool exists = QrxPlatform::FileExists(output.c_str());
+  if (exists && overwriteQuery && !overwriteQuery(&report)) {
+    report.Status = UZ_REPORT_PROGRESS;
+    report.Method = kSkippedMethod;
+    engine.CurrentHandler(static_cast<int32_t>(report.UnpackedSize), &report);
+    return UZ_OK;
+  }
+  if (exists) QrxPlatform::SetAttributes(output.c_str(), 0);  // so a read-only file can be replaced
+  int32_t result = engine.ExtractMember(cursor.ArchiveFile, output.c_str(),
+                                        int64_t(cursor.LocalHeaderOffset) + cursor.OffsetShift,
+                                        TBriskUnzip::kAbortKey, &cursor.Facts);
+  if (result == UZ_OK) {
+    if (isFolder) output.pop_back();
+    QrxPlatform::SetAttributes(output.c_str(), cursor.Attributes);
+  }
+  return result;
+}
+
+}  // namespace
+
+int8_t UnzipRatio(int64_t packedSize, int64_t unpackedSize) {
+  int64_t packed = static_cast<int32_t>(packedSize);
+  int64_t unpacked = static_cast<int32_t>(unpackedSize);
+  if (packed > 21474836) {
+    packed /= 100;
+    unpacked /= 100;
+  }
+  if (unpacked == 0) return 0;
+  return static_cast<int8_t>(100 - packed * 100 / unpacked);
+}
+
+TBriskUnzip::TBriskUnzip(TComponent* owner) : TComponent(owner) { StoreText(FilesToExtractText, "*.*"); }
+
+TBriskUnzip::~TBriskUnzip() {
+  TUnzipEngine& engine = UnzipEngine();
+  // Another thread's walk may own the engine right now; its settings are left alone then.
+  if (!engine.Busy.load()) {
+    engine.CurrentHandler = nullptr;
+    engine.FlatExtraction = false;
+  }
+  ReportHandler = nullptr;
+  OverwriteQuery = nullptr;
+  PackedTotalValue = 0;
+}
+
+bool TBriskUnzip::StoreText(TShortText& field, const char* value) {
+  size_t length = value ? std::strlen(value) : 0;
+  if (length > 254) {
+    field = TShortText{};
+    return false;
+  }
+  std::memcpy(field.Text, value ? value : "", length);
+  field.Text[length] = '\0';
+  field.Length = static_cast<uint8_t>(length + 1);  // the stored text ends with its NUL
+  return true;
+}
+
+bool TBriskUnzip::SetZipFileName(const char* value) { return StoreText(ZipFileNameText, value); }
+bool TBriskUnzip::SetTargetDirectory(const char* value) { return StoreText(TargetDirectoryText, value); }
+bool TBriskUnzip::SetFilesToExtract(const char* value) { return StoreText(FilesToExtractText, value); }
+void TBriskUnzip::SetReportHandler(TUnzipReportHandler handler) { ReportHandler = handler; }
+void TBriskUnzip::SetOverwriteQuery(TUnzipOverwriteQuery query) { OverwriteQuery = query; }
+void TBriskUnzip::SetDontRecurse(bool value) { DontRecurseFlag = value; }
+
+int32_t TBriskUnzip::ExtractFiles() {
+  if (!*ZipFileName() || !*TargetDirectory()) return UZ_MISSING_ARGUMENT;
+  UnzipEngine().FlatExtraction = DontRecurseFlag;
+  std::string targetFolder = TargetFolderOf(TargetDirectory());
+  int64_t prefixLength = 0;
+  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
+  return ExtractMembers(ZipFileName(), targetFolder.c_str(), prefixLength);
+}
+
+int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength) {
+  TUnzipEngine& engine = UnzipEngine();
+  TUnzipReport& report = engine.Report;
+  report = TUnzipReport{};
+  TZipCursor cursor;
+  if (OpenCentralDirectory(archivePath, cursor, prefixLength) != UZ_OK) return UZ_NO_DIRECTORY;
+  if (ReportHandler) {
+    TTotals all;
+    ComputeTotals(all);
+    report.IsFolder = false;
+    CopyFileName(report, archivePath);
+    report.UnpackedSize = all.Unpacked;
+    report.PackedSize = all.Packed;
+    report.Ratio = UnzipRatio(all.Packed, all.Unpacked);
+    report.Status = UZ_REPORT_ARCHIVE_START;
+    ReportHandler(UZ_REPORT_ARCHIVE_START, &report);
+  }
+  engine.CurrentHandler = ReportHandler ? ReportHandler : NoReport;
+
+  const std::string target(targetFolder);
+  TTotals selected;
+  int32_t count = 0;
+  for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
+    if (!IsSelected(FilesToExtract(), cursor.Name)) continue;
+    selected.Unpacked += cursor.UnpackedSize;
+    selected.Packed += cursor.PackedSize;
+    int32_t result = ExtractEntry(cursor, target, OverwriteQuery);
+    if (result == UZ_OK) {
+      ++count;
+      report.Status = UZ_REPORT_MEMBER_DONE;
+      if (!(report.IsFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_DONE, &report);
+      continue;
+    }
+    report.Status = UZ_REPORT_MEMBER_ERROR;
+    TMemberFate fate = FateOf(result);
+    if (fate == TMemberFate::Reported) engine.CurrentHandler(result, &report);
+    if (fate != TMemberFate::Fatal) continue;
+    report.Status = result;
+    engine.CurrentHandler(UZ_FATAL_REPORT, &report);
+    CloseCentralDirectory(cursor);
+    engine.CurrentHandler = nullptr;
+    return result;
+  }
+  CloseCentralDirectory(cursor);
+  SendEndReport(archivePath, selected, UZ_REPORT_ARCHIVE_END, engine.CurrentHandler);
+  engine.CurrentHandler = nullptr;
+  return count;
+}
+
+void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, int32_t code,
+                                TUnzipReportHandler handler) {
+  TUnzipReport& report = UnzipEngine().Report;
+  report.DateTime = 0xFFFFFFFFu;
+  report.Attributes = -1;
+  report.Method = 0;
+  report.UnpackedSize = totals.Unpacked;
+  report.PackedSize = totals.Packed;
+  CopyFileName(report, archivePath);
+  report.Ratio = UnzipRatio(totals.Packed, totals.Unpacked);
+  report.Status = UZ_REPORT_ARCHIVE_END;
+  handler(code, &report);
+}
+
+int32_t TBriskUnzip::ListFiles() {
+  if (!*ZipFileName() || !ReportHandler) return UZ_MISSING_ARGUMENT;
+  int64_t prefixLength = 0;
+  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
+  TUnzipReport& report = UnzipEngine().Report;
+  report = TUnzipReport{};
+  TZipCursor cursor;
+  if (OpenCentralDirectory(ZipFileName(), cursor, prefixLength) != UZ_OK) return UZ_NO_DIRECTORY;
+  TTotals selected;
+  int32_t count = 0;
+  for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
+    if (!IsSelected(FilesToExtract(), cursor.Name)) continue;
+    selected.Unpacked += cursor.UnpackedSize;
+    selected.Packed += cursor.PackedSize;
+    FillFromEntry(report, cursor);
+    CopyFileName(report, cursor.Name);
+    report.IsFolder = false;
+    report.Status = UZ_REPORT_PROGRESS;
+    ++count;
+    ReportHandler(0, &report);
+  }
+  CloseCentralDirectory(cursor);
+  SendEndReport(ZipFileName(), selected, count, ReportHandler);
+  return count;
+}
+
+bool TBriskUnzip::ComputeTotals(TTotals& totals) {
+  totals = TTotals{};
+  QrxPlatform::TFile file;
+  if (!*ZipFileName() || !file.OpenRead(ZipFileName())) return false;
+  int64_t fileSize = std::max<int64_t>(0, file.Size());
+  file.Close();
+  totals.Unpacked = totals.Packed = fileSize;
+  int64_t prefixLength = 0;
+  if (!IsZipArchive(ZipFileName(), prefixLength)) return true;
+  totals.Packed = 0;
+  TZipCursor cursor;
+  if (OpenCentralDirectory(ZipFileName(), cursor, prefixLength) != UZ_OK) return true;
+  totals.Unpacked = 0;
+  for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
+    totals.Unpacked += cursor.UnpackedSize;
+    totals.Packed += cursor.PackedSize;
+  }
+  return true;
+}
+
+int64_t TBriskUnzip::GetUnpackedSize() {
+  TTotals totals;
+  ComputeTotals(totals);
+  PackedTotalValue = totals.Packed;
+  return totals.Unpacked;
+}
+
+int64_t TBriskUnzip::GetPackedSize() {
+  GetUnpackedSize();
+  return PackedTotalValue;
+}

@@ -1,0 +1,64 @@
+// TBriskUnzip: unpacks the members of a ZIP archive into a folder and reports every step
+// to its host's handler. Everything runs synchronously on the calling thread: when an
+// operation returns, all its reports have been delivered.
+#pragma once
+
+#include <cstdint>
+
+#include "Component.h"
+#include "UnzipTypes.h"
+
+class TBriskUnzip : public TComponent {
+public:
+  explicit TBriskUnzip(TComponent* owner);
+  ~TBriskUnzip() override;
+
+  // The number of members that ended with result 0 (folders and skipped members included),
+  // or a negative result code.
+  virtual int32_t ExtractFiles();
+  // Reports each selected member; the number of them, or a negative result code.
+  virtual int32_t ListFiles();
+  // Total unpacked size of all members (a file that is not an archive: its own size);
+  // leaves the packed total in PackedTotal.
+  virtual int64_t GetUnpackedSize();
+  virtual int64_t GetPackedSize();
+  // The text properties hold at most 254 characters; a longer value is refused, leaves the
+  // property empty and gives false.
+  virtual bool SetZipFileName(const char* value);
+  virtual bool SetTargetDirectory(const char* value);
+  virtual bool SetFilesToExtract(const char* value);
+  virtual void SetReportHandler(TUnzipReportHandler handler);
+  virtual void SetOverwriteQuery(TUnzipOverwriteQuery query);
+  virtual void SetDontRecurse(bool value);
+
+  const char* ZipFileName() const { return ZipFileNameText.Text; }
+  const char* TargetDirectory() const { return TargetDirectoryText.Text; }
+  const char* FilesToExtract() const { return FilesToExtractText.Text; }
+  bool DontRecurse() const { return DontRecurseFlag; }
+  int64_t PackedTotal() const { return PackedTotalValue; }
+
+  static constexpr int kAbortKey = 27;  // Escape
+
+private:
+  // A length byte and up to 255 characters, kept NUL-terminated.
+  struct TShortText {
+    uint8_t Length = 0;
+    char Text[256] = {};
+  };
+  struct TTotals {
+    int64_t Unpacked = 0;
+    int64_t Packed = 0;
+  };
+  static bool StoreText(TShortText& field, const char* value);
+  bool ComputeTotals(TTotals& totals);
+  int32_t ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength);
+  void SendEndReport(const char* archivePath, const TTotals& totals, int32_t code, TUnzipReportHandler handler);
+
+  TShortText ZipFileNameText;
+  TShortText TargetDirectoryText;
+  TShortText FilesToExtractText;
+  TUnzipReportHandler ReportHandler = nullptr;
+  TUnzipOverwriteQuery OverwriteQuery = nullptr;
+  int64_t PackedTotalValue = 0;
+  bool DontRecurseFlag = false;
+};

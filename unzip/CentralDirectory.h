@@ -1,0 +1,45 @@
+// The directory side of the engine: recognising a ZIP archive (with or without a prefix
+// before it) and reading its central directory entry by entry.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Platform.h"
+#include "UnzipEngine.h"
+#include "UnzipTypes.h"
+
+// The central-directory cursor: open from a successful OpenCentralDirectory until
+// NextCentralEntry gives a non-zero result or CloseCentralDirectory is called.
+struct TZipCursor {
+  std::vector<uint8_t> Buffer;  // the central directory, up to the end record's signature
+  int32_t Position = 0;
+  uint32_t DateTime = 0;        // MS-DOS time (low 16 bits) and date (high 16 bits)
+  int64_t UnpackedSize = 0;     // the 32-bit fields taken as signed, as the reports carry them
+  int64_t PackedSize = 0;
+  uint32_t LocalHeaderOffset = 0;
+  char Name[UZ_NAME_CAPACITY] = {};  // "/" turned into "\", converted from the OEM code page
+  uint16_t Method = 0;
+  uint8_t Attributes = 0;       // MS-DOS attribute byte when made on MS-DOS, else 0
+  uint16_t Flags = 0;
+  TCentralFacts Facts{};        // CRC and the sizes as unsigned values, for the extraction
+  // What to add to a stored offset to get the file position: non-zero when bytes were put
+  // before the archive without its offsets being adjusted.
+  int64_t OffsetShift = 0;
+  QrxPlatform::TFile ArchiveFile;
+};
+
+// True when path names a ZIP archive; prefixLength gets the position of its first local
+// header (0 for an ordinary archive, -1 when there is none).
+bool IsZipArchive(const char* path, int64_t& prefixLength);
+// Position of the first local-header signature within the first three quarters of the
+// file's first 256 KiB, or -1.
+int64_t FindLocalHeader(const char* path);
+// UZ_OK with the first entry in the cursor, or UZ_NO_DIRECTORY, UZ_END_OF_DIRECTORY,
+// UZ_ARCHIVE_IO (cursor closed). prefixLength helps to place a directory whose offsets
+// ignore a prefix.
+int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefixLength = 0);
+// UZ_OK with the next entry, or UZ_END_OF_DIRECTORY (also for a damaged entry); any
+// non-zero result closes the cursor.
+int32_t NextCentralEntry(TZipCursor& cursor);
+void CloseCentralDirectory(TZipCursor& cursor);

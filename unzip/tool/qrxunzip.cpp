@@ -1,0 +1,108 @@
+// qrxunzip: lists, tests or extracts a ZIP archive the way the scanner sees it, printing
+// one line per report of the extractor:
+//   <kind> <code> <unpacked size> <packed size> <method> <name>   (tab-separated)
+// Exit status: 0 when the walk ended normally and every member it started succeeded, 1 when
+// some member failed, else the walk's negative result code without its sign.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "BriskUnzip.h"
+#include "Platform.h"
+
+namespace {
+
+bool Quiet = false;
+int MembersStarted = 0;
+int MembersDone = 0;
+bool FatalSeen = false;
+
+const char* KindName(int32_t status) {
+  switch (status) {
+    case UZ_REPORT_ARCHIVE_START: return "archive-start";
+    case UZ_REPORT_MEMBER_START: return "member-start";
+    case UZ_REPORT_PROGRESS: return "progress";
+    case UZ_REPORT_MEMBER_DONE: return "member-done";
+    case UZ_REPORT_MEMBER_ERROR: return "member-error";
+    case UZ_REPORT_ARCHIVE_END: return "archive-end";
+    default: return "fatal";
+  }
+}
+
+void PrintReport(int32_t code, TUnzipReport* report) {
+  // A member may fail without an error report (a damaged deflate header): count starts and ends.
+  MembersStarted += report->Status == UZ_REPORT_MEMBER_START;
+  MembersDone += report->Status == UZ_REPORT_MEMBER_DONE;
+  FatalSeen = FatalSeen || code == UZ_FATAL_REPORT;
+  if (Quiet && report->Status != UZ_REPORT_MEMBER_ERROR && code != UZ_FATAL_REPORT) return;
+  std::printf("%s\t%d\t%lld\t%lld\t%u\t%s\n", KindName(report->Status), static_cast<int>(code),
+              static_cast<long long>(report->UnpackedSize), static_cast<long long>(report->PackedSize),
+              static_cast<unsigned>(report->Method), report->FileName);
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: qrxunzip [-q] list <archive> [pattern]\n"
+               "       qrxunzip [-q] test <archive> [pattern]\n"
+               "       qrxunzip [-q] [-j] extract <archive> <folder> [pattern]\n"
+               "  -q  print only failures and the result line\n"
+               "  -j  extract flat, without the stored folders\n");
+  return 2;
+}
+
+int ExitStatus(int32_t result) {
+  std::printf("result\t%d\n", static_cast<int>(result));
+  if (result < 0) return -result;
+  return (FatalSeen || MembersStarted != MembersDone) ? 1 : 0;
+}
+
+int32_t Run(const std::string& command, const char* archive, const char* folder, const char* pattern, bool flat) {
+  TBriskUnzip unzip(nullptr);
+  unzip.SetZipFileName(archive);
+  unzip.SetReportHandler(PrintReport);
+  unzip.SetDontRecurse(flat);
+  if (pattern) unzip.SetFilesToExtract(pattern);
+  if (command == "list") return unzip.ListFiles();
+  unzip.SetTargetDirectory(folder);
+  return unzip.ExtractFiles();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool flat = false;
+  int arg = 1;
+  for (; arg < argc && argv[arg][0] == '-'; ++arg) {
+    if (std::strcmp(argv[arg], "-q") == 0)
+      Quiet = true;
+    else if (std::strcmp(argv[arg], "-j") == 0)
+      flat = true;
+    else
+      return Usage();
+  }
+  if (argc - arg < 2) return Usage();
+  std::string command = argv[arg];
+  const char* archive = argv[arg + 1];
+  const char* const* rest = argv + arg + 2;
+  int restCount = argc - arg - 2;
+
+  if (command == "list" || command == "test") {
+    if (restCount > 1) return Usage();
+    const char* pattern = restCount == 1 ? rest[0] : nullptr;
+    if (command == "list") return ExitStatus(Run(command, archive, nullptr, pattern, flat));
+    char folder[1024];
+    if (!QrxPlatform::MakeTempFolder(folder, sizeof folder)) {
+      std::fprintf(stderr, "qrxunzip: cannot create a temporary folder\n");
+      return 2;
+    }
+    int32_t result = Run(command, archive, folder, pattern, flat);
+    QrxPlatform::RemoveTree(folder);
+    return ExitStatus(result);
+  }
+  if (command == "extract") {
+    if (restCount < 1 || restCount > 2) return Usage();
+    return ExitStatus(Run(command, archive, rest[0], restCount == 2 ? rest[1] : nullptr, flat));
+  }
+  return Usage();
+}
