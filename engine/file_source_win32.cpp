@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "byte_source.h"
+
+namespace qrx::engine {
+
+std::unique_ptr<FileSource> FileSource::open(const char* path, OpenError& error) {
+  // Others may keep reading, writing or even deleting the file while we scan it.
+  HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD attributes = ::GetFileAttributesA(path);
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    error = folder ? OpenError::NotAFile : OpenError::CannotOpen;
+    return nullptr;
+  }
+  // Device names such as CON or NUL open fine but are no files.
+  if (::GetFileType(h) != FILE_TYPE_DISK) {
+    ::CloseHandle(h);
+    error = OpenError::NotAFile;
+    return nullptr;
+  }
+  error = OpenError::None;
+  return std::unique_ptr<FileSource>(new FileSource(reinterpret_cast<std::intptr_t>(h)));
+}
+
+FileSource::~FileSource() { ::CloseHandle(reinterpret_cast<HANDLE>(handle_)); }
+
+std::ptrdiff_t FileSource::read(std::uint8_t* out, std::size_t size) {
+  const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  DWORD got = 0;
+  if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), out, want, &got, nullptr)) return -1;
+  return static_cast<std::ptrdiff_t>(got);
+}
+
+}  // namespace qrx::engine

@@ -1,0 +1,193 @@
+// qrxscan: the engine as a command-line scanner for scripts and benchmarks.
+//
+//   qrxscan [-q] [--stats] -s SIGNATURES [-s SIGNATURES ...] PATH ...
+//
+// SIGNATURES is a text file of signatures, one a line: name, tab, pattern (PATTERNS.md).
+// Folders are scanned with all their subfolders. Each infected file gives one line on
+// standard output: its path, a tab, the signature's name. A summary follows on lines starting
+// with "#" unless -q is given; --stats adds timings. Problems go to standard error.
+// Exit code: 1 when a file is infected, else 2 when anything could not be read, else 0.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "matcher.h"
+#include "signature_entry.h"
+
+namespace fs = std::filesystem;
+using qrx::engine::Matcher;
+using qrx::engine::ScanResult;
+using qrx::engine::ScanStatus;
+
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitInfected = 1;
+constexpr int kExitError = 2;
+
+struct Options {
+  std::vector<std::string> signatureFiles;
+  std::vector<std::string> paths;
+  bool quiet = false;
+  bool stats = false;
+};
+
+struct Tally {
+  std::size_t files = 0;
+  std::size_t infected = 0;
+  std::size_t notScanned = 0;
+  std::uint64_t bytes = 0;
+};
+
+void usage() {
+  std::fprintf(stderr, "usage: qrxscan [-q] [--stats] -s SIGNATURES [-s SIGNATURES ...] PATH ...\n");
+}
+
+bool parseArguments(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-s" && i + 1 < argc) {
+      options.signatureFiles.push_back(argv[++i]);
+    } else if (arg == "-q") {
+      options.quiet = true;
+    } else if (arg == "--stats") {
+      options.stats = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return false;
+    } else {
+      options.paths.push_back(arg);
+    }
+  }
+  return !options.signatureFiles.empty() && !options.paths.empty();
+}
+
+const char* ignoredReason(qrx::engine::PatternStatus status) {
+  switch (status) {
+    case qrx::engine::PatternStatus::Empty: return "empty pattern";
+    case qrx::engine::PatternStatus::BadUnit: return "a unit that is no byte, wildcard, gap or separator";
+    case qrx::engine::PatternStatus::TooLong: return "pattern longer than 254 characters";
+    case qrx::engine::PatternStatus::NoAnchor: return "no piece with two exact bytes";
+    case qrx::engine::PatternStatus::Ok: break;
+  }
+  return nullptr;
+}
+
+// Appends one record per usable line; warns about the others. False when the file can't be read.
+bool readSignatureFile(const std::string& path, std::vector<std::uint8_t>& table) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "qrxscan: cannot read %s\n", path.c_str());
+    return false;
+  }
+  std::string line;
+  for (std::size_t number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t tab = line.find('\t');
+    const std::string name = line.substr(0, tab);
+    const std::string pattern = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+    const char* problem = tab == std::string::npos                      ? "no tab between name and pattern"
+                          : name.size() > qrx::engine::kNameCapacity    ? "name longer than 64 characters"
+                                                                        : ignoredReason(qrx::engine::parsePattern(pattern).status);
+    if (problem) {
+      std::fprintf(stderr, "qrxscan: %s:%zu: signature ignored: %s\n", path.c_str(), number, problem);
+      if (tab == std::string::npos || name.size() > qrx::engine::kNameCapacity || pattern.size() > qrx::engine::kPatternCapacity) continue;
+    }
+    table.resize(table.size() + qrx::engine::kEntrySize);
+    qrx::engine::writeEntry(table.data() + table.size() - qrx::engine::kEntrySize, name, pattern);
+  }
+  return true;
+}
+
+const char* notScannedReason(ScanStatus status) {
+  switch (status) {
+    case ScanStatus::CannotOpen: return "cannot open";
+    case ScanStatus::NotAFile: return "not a regular file";
+    case ScanStatus::ReadError: return "read error";
+    default: return nullptr;
+  }
+}
+
+void scanOne(const Matcher& matcher, const std::string& path, Tally& tally) {
+  ++tally.files;
+  const ScanResult result = matcher.scanFile(path.c_str());
+  if (const char* reason = notScannedReason(result.status)) {
+    ++tally.notScanned;
+    std::fprintf(stderr, "qrxscan: %s: not scanned: %s\n", path.c_str(), reason);
+    return;
+  }
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (!ec) tally.bytes += size;
+  if (result.status == ScanStatus::Infected) {
+    ++tally.infected;
+    const std::string name(matcher.name(result.slot));
+    std::printf("%s\t%s\n", path.c_str(), name.c_str());
+  }
+}
+
+void scanFolder(const Matcher& matcher, const fs::path& folder, Tally& tally) {
+  std::error_code ec;
+  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_regular_file(typeError)) scanOne(matcher, it->path().string(), tally);
+  }
+  if (ec) {
+    ++tally.notScanned;
+    std::fprintf(stderr, "qrxscan: %s: folder not fully listed: %s\n", folder.string().c_str(), ec.message().c_str());
+  }
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parseArguments(argc, argv, options)) {
+    usage();
+    return kExitError;
+  }
+  std::vector<std::uint8_t> table;
+  for (const std::string& file : options.signatureFiles) {
+    if (!readSignatureFile(file, table)) return kExitError;
+  }
+  const std::size_t count = std::min(table.size() / qrx::engine::kEntrySize, qrx::engine::kMaxSignatures);
+  const auto initStart = std::chrono::steady_clock::now();
+  const std::unique_ptr<Matcher> matcher = Matcher::fromTable(table.data(), count);
+  const double initSeconds = secondsSince(initStart);
+  if (table.size() / qrx::engine::kEntrySize > count) {
+    std::fprintf(stderr, "qrxscan: only the first %zu signatures are used\n", count);
+  }
+
+  Tally tally;
+  const auto scanStart = std::chrono::steady_clock::now();
+  for (const std::string& path : options.paths) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+      scanFolder(*matcher, path, tally);
+    } else {
+      scanOne(*matcher, path, tally);
+    }
+  }
+  const double scanSeconds = secondsSince(scanStart);
+
+  if (!options.quiet) {
+    std::printf("# signatures: %zu used, %zu ignored\n", matcher->stats().used, matcher->stats().ignored());
+    std::printf("# files: %zu scanned, %zu infected, %zu not scanned\n", tally.files - tally.notScanned,
+                tally.infected, tally.notScanned);
+  }
+  if (options.stats) {
+    std::printf("# init-seconds: %.4f\n# scan-seconds: %.4f\n# bytes: %llu\n# engine-memory-bytes: %zu\n", initSeconds,
+                scanSeconds, static_cast<unsigned long long>(tally.bytes), matcher->memoryBytes());
+  }
+  if (tally.infected > 0) return kExitInfected;
+  return tally.notScanned > 0 ? kExitError : kExitClean;
+}

@@ -1,0 +1,71 @@
+// Helpers shared by the engine tests: signature tables and files on disk.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "signature_entry.h"
+
+namespace qrx::engine::test {
+
+struct Sig {
+  std::string name;
+  std::string pattern;
+};
+
+inline std::vector<std::uint8_t> makeTable(const std::vector<Sig>& sigs) {
+  std::vector<std::uint8_t> table(sigs.size() * kEntrySize, 0xA5);  // unspecified bytes past the texts
+  for (std::size_t i = 0; i < sigs.size(); ++i) writeEntry(table.data() + i * kEntrySize, sigs[i].name, sigs[i].pattern);
+  return table;
+}
+
+inline std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+// A scratch folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    static int counter = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            ("qrx-engine-test-" + std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFF) + "-" +
+             std::to_string(++counter));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  std::string write(const std::string& name, const std::vector<std::uint8_t>& content) const {
+    const std::filesystem::path file = path_ / name;
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+    return file.string();
+  }
+  std::string path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline constexpr std::string_view kEicar =
+    "X5O!P%@AP[4\\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*";
+
+inline std::string hexOf(std::string_view text) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string hex;
+  for (unsigned char c : text) {
+    hex += digits[c >> 4];
+    hex += digits[c & 15];
+  }
+  return hex;
+}
+
+}  // namespace qrx::engine::test

@@ -1,0 +1,55 @@
+# Runs the real qrxscan (under Wine in the Windows build) on a small folder tree and checks
+# its lines and exit codes. Arguments: -DQRXSCAN=exe [-DEMULATOR=runner] -DWORK=scratch-folder
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/tree/sub/deeper)
+string(ASCII 88 53 79 33 80 37 64 65 80 91 52 92 80 90 88 53 52 40 80 94 41 55 67 67 41 55 125 36 EICAR_HEAD)
+set(EICAR "${EICAR_HEAD}EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*")
+file(WRITE ${WORK}/tree/sub/deeper/eicar.com "${EICAR}")
+file(WRITE ${WORK}/tree/sub/both.bin "..MZ-header..ABCD..")
+file(WRITE ${WORK}/tree/clean.txt "nothing to see\n")
+file(WRITE ${WORK}/tree/empty.bin "")
+file(WRITE ${WORK}/clean-only.txt "clean\n")
+string(HEX "${EICAR}" EICAR_HEX)
+file(WRITE ${WORK}/sigs.txt
+  "# test signatures\n"
+  "EICAR-Test-File\t${EICAR_HEX}\n"
+  "Letters\t41424344\n"
+  "MZ-Then-Letters\t4D5A::4142\n"
+  "Useless\t41::42\n")
+
+function(run_qrxscan out_var code_var)
+  execute_process(COMMAND ${EMULATOR} ${QRXSCAN} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE code)
+  string(REPLACE "\r" "" out "${out}")
+  set(${out_var} "${out}" PARENT_SCOPE)
+  set(${code_var} "${code}" PARENT_SCOPE)
+  message(STATUS "qrxscan ${ARGN} -> ${code}\n${out}${err}")
+endfunction()
+
+function(expect what)
+  if(NOT (${ARGN}))
+    message(FATAL_ERROR "qrxscan: ${what}")
+  endif()
+endfunction()
+
+run_qrxscan(out code -s sigs.txt tree)
+expect("infected tree must exit 1" code EQUAL 1)
+expect("EICAR line" out MATCHES "tree[/\\\\]sub[/\\\\]deeper[/\\\\]eicar.com\tEICAR-Test-File\n")
+# "MZ" then "AB" ends at the B, before "ABCD" ends: the gapped signature wins.
+expect("earliest-ending signature" out MATCHES "tree[/\\\\]sub[/\\\\]both.bin\tMZ-Then-Letters\n")
+expect("clean files are not listed" NOT out MATCHES "clean.txt|empty.bin")
+expect("signature summary" out MATCHES "# signatures: 3 used, 1 ignored")
+expect("file summary" out MATCHES "# files: 4 scanned, 2 infected, 0 not scanned")
+
+run_qrxscan(out code -q -s sigs.txt clean-only.txt)
+expect("clean file must exit 0" code EQUAL 0)
+string(LENGTH "${out}" printed)
+expect("-q prints nothing for clean files" printed EQUAL 0)
+
+run_qrxscan(out code -s sigs.txt no-such-file)
+expect("unreadable path must exit 2" code EQUAL 2)
+run_qrxscan(out code -s no-such-signatures.txt tree)
+expect("missing signature file must exit 2" code EQUAL 2)
+run_qrxscan(out code tree)
+expect("no signatures is a usage error" code EQUAL 2)
+file(REMOVE_RECURSE ${WORK})

@@ -1,0 +1,109 @@
+// Reading in chunks: occurrences far apart, at chunk edges, read errors, real files.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine_test_support.h"
+#include "matcher.h"
+
+namespace qrx::engine {
+namespace {
+
+using test::Sig;
+
+std::unique_ptr<Matcher> build(const std::vector<Sig>& sigs) {
+  const auto table = test::makeTable(sigs);
+  return Matcher::fromTable(table.data(), sigs.size());
+}
+
+ScanResult scanBytes(const Matcher& m, const std::vector<std::uint8_t>& data, std::size_t chunk = 256 * 1024) {
+  MemorySource source(data.data(), data.size());
+  return m.scan(source, ScanOptions{chunk});
+}
+
+class FailingSource final : public ByteSource {
+ public:
+  explicit FailingSource(std::vector<std::uint8_t> head) : head_(std::move(head)) {}
+  std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
+    if (done_) return -1;
+    done_ = true;
+    const std::size_t n = std::min(size, head_.size());
+    std::copy_n(head_.begin(), n, out);
+    return static_cast<std::ptrdiff_t>(n);
+  }
+
+ private:
+  std::vector<std::uint8_t> head_;
+  bool done_ = false;
+};
+
+TEST(Stream, ReadErrorGivesNoVerdict) {
+  const auto m = build({{"A", "41424344"}});
+  FailingSource clean(std::vector<std::uint8_t>(1000, 0));
+  EXPECT_EQ(m->scan(clean, ScanOptions{4096}).status, ScanStatus::ReadError);
+  // An occurrence near the end of what was read is not yet final: an earlier-ending one of
+  // another signature could follow it only if it ended later, but the read failed first.
+  FailingSource partial(test::bytes("xxABCD"));
+  EXPECT_EQ(m->scan(partial, ScanOptions{4096}).status, ScanStatus::ReadError);
+}
+
+TEST(Stream, GapsSpanManyChunks) {
+  const auto m = build({{"Gap", "41424344::45464748::??"}, {"Far", "4546474849"}});
+  std::vector<std::uint8_t> data(3 << 20, 0);
+  const std::string head = "ABCD", tail = "EFGHI";
+  std::copy(head.begin(), head.end(), data.begin() + 5);
+  std::copy(tail.begin(), tail.end(), data.end() - 5);
+  const ScanResult r = scanBytes(*m, data, 64 * 1024);
+  ASSERT_EQ(r.status, ScanStatus::Infected);
+  EXPECT_EQ(m->name(r.slot), "Gap");  // EFGH plus one byte ends with "Far", at the lower slot
+  EXPECT_EQ(r.matchEnd, data.size());
+
+  data.resize(data.size() - 1);  // "EFGH" stays, "I" goes: "Far" no longer occurs, "Gap" still does
+  EXPECT_EQ(m->name(scanBytes(*m, data, 64 * 1024).slot), "Gap");
+  data.resize(data.size() - 1);  // nothing after "EFGH" for the trailing "??"
+  EXPECT_EQ(scanBytes(*m, data, 64 * 1024).status, ScanStatus::Clean);
+}
+
+// A 127-byte piece placed across every offset of a chunk edge.
+TEST(Stream, LongPieceAcrossChunkEdges) {
+  std::string pattern;
+  for (int i = 0; i < 127; ++i) pattern += (i % 9 == 4) ? "??" : test::hexOf(std::string(1, static_cast<char>('a' + i % 26)));
+  const auto m = build({{"Long", pattern}});
+  const std::size_t chunk = 1000;
+  for (std::size_t at = chunk - 130; at <= chunk + 2; ++at) {
+    std::vector<std::uint8_t> data(3000, '.');
+    for (std::size_t i = 0; i < 127; ++i) data[at + i] = static_cast<std::uint8_t>('a' + i % 26);
+    const ScanResult r = scanBytes(*m, data, chunk);
+    ASSERT_EQ(r.status, ScanStatus::Infected) << at;
+    EXPECT_EQ(r.matchEnd, at + 127) << at;
+    data[at + 126] = '.';
+    EXPECT_EQ(scanBytes(*m, data, chunk).status, ScanStatus::Clean) << at;
+  }
+}
+
+TEST(Stream, RealFilesOnDisk) {
+  const auto m = build({{"EICAR", test::hexOf(test::kEicar)}, {"Zeros", "0000000000000000::1122"}});
+  test::TempDir dir;
+  std::vector<std::uint8_t> data(5'000'000);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+  EXPECT_EQ(m->scanFile(dir.write("noise.bin", data).c_str()).status, ScanStatus::Clean);
+  std::copy(test::kEicar.begin(), test::kEicar.end(), data.end() - 68);
+  const ScanResult r = m->scanFile(dir.write("tail.bin", data).c_str());
+  ASSERT_EQ(r.status, ScanStatus::Infected);
+  EXPECT_EQ(m->name(r.slot), "EICAR");
+  EXPECT_EQ(m->scanFile((dir.path() + "/none").c_str()).status, ScanStatus::CannotOpen);
+  EXPECT_EQ(m->scanFile(dir.path().c_str()).status, ScanStatus::NotAFile);
+}
+
+TEST(Stream, IgnoredSignaturesAreCounted) {
+  const auto m = build({{"ok", "4142"}, {"empty", ""}, {"bad", "41G2"}, {"weak", "41::42"}, {"ok2", "41??42"}});
+  EXPECT_EQ(m->stats().records, 5u);
+  EXPECT_EQ(m->stats().used, 2u);
+  EXPECT_EQ(m->stats().empty, 1u);
+  EXPECT_EQ(m->stats().badUnit, 1u);
+  EXPECT_EQ(m->stats().noAnchor, 1u);
+}
+
+}  // namespace
+}  // namespace qrx::engine
