@@ -1,0 +1,414 @@
+#include "testkit.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "Crc32.h"
+#include "Platform.h"
+
+namespace UnzipTestKit {
+namespace fs = std::filesystem;
+
+// ---- Files and folders ----
+
+std::string HostPath(const std::string& unixPath) {
+#ifdef _WIN32
+  std::string path = "Z:" + unixPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+#else
+  return unixPath;
+#endif
+}
+
+std::string CorpusFolder() { return HostPath(QRX_ZIP_CORPUS); }
+
+TBytes ReadFile(const std::string& path) {
+  std::ifstream in(fs::path(path), std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFile(const std::string& path, const TBytes& bytes) {
+  std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+bool PathExists(const std::string& path) {
+  std::error_code error;
+  return fs::exists(fs::path(path), error);
+}
+
+TTempFolder::TTempFolder() {
+  char path[1024];
+  if (!QrxPlatform::MakeTempFolder(path, sizeof path)) throw std::runtime_error("cannot make a temporary folder");
+  Folder = path;
+}
+
+TTempFolder::~TTempFolder() { QrxPlatform::RemoveTree(Folder.c_str()); }
+
+std::string TTempFolder::operator/(const std::string& name) const {
+#ifdef _WIN32
+  return Folder + "\\" + name;
+#else
+  return Folder + "/" + name;
+#endif
+}
+
+std::vector<std::string> TTempFolder::Files() const {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(fs::path(Folder)))
+    if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), fs::path(Folder)).generic_string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// ---- The corpus ----
+
+namespace {
+
+std::vector<std::vector<std::string>> ReadTable(const std::string& path) {
+  TBytes bytes = ReadFile(path);
+  std::string text(bytes.begin(), bytes.end());
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);  // column names
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    std::string cell;
+    while (std::getline(fields, cell, '\t')) cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+// Undoes the manifest's escapes: \xNN for a byte, \\ for a backslash.
+std::string Unescape(const std::string& text) {
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\') {
+      bytes += '\\';
+      ++i;
+    } else if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
+      bytes += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+    } else {
+      bytes += text[i];
+    }
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<TManifestEntry> ReadManifest() {
+  std::vector<TManifestEntry> entries;
+  for (const auto& row : ReadTable(CorpusFolder() + "/MANIFEST.tsv")) {
+    if (row.size() < 9) throw std::runtime_error("short manifest line: " + row[0]);
+    TManifestEntry entry;
+    entry.Archive = row[0];
+    entry.Member = Unescape(row[1]);
+    entry.Method = static_cast<uint16_t>(std::stoi(row[2]));
+    entry.Flags = static_cast<uint16_t>(std::stoi(row[3], nullptr, 16));
+    entry.PackedSize = std::stoll(row[4]);
+    entry.UnpackedSize = std::stoll(row[5]);
+    entry.Crc32 = static_cast<uint32_t>(std::stoul(row[6], nullptr, 16));
+    entry.Outcome = row[7];
+    entry.Sha256 = row[8];
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+std::vector<TArchiveFacts> ReadArchiveList() {
+  std::vector<TArchiveFacts> archives;
+  for (const auto& row : ReadTable(CorpusFolder() + "/ARCHIVES.tsv"))
+    archives.push_back({row.at(0), row.at(2), row.at(7) == "yes"});
+  return archives;
+}
+
+namespace {
+
+const std::array<uint32_t, 64> kSha256Rounds = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+uint32_t RotateRight(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+void Sha256Block(std::array<uint32_t, 8>& state, const uint8_t* block) {
+  uint32_t w[64];
+  for (int i = 0; i < 16; ++i)
+    w[i] = uint32_t(block[4 * i]) << 24 | uint32_t(block[4 * i + 1]) << 16 | uint32_t(block[4 * i + 2]) << 8 | block[4 * i + 3];
+  for (int i = 16; i < 64; ++i) {
+    uint32_t s0 = RotateRight(w[i - 15], 7) ^ RotateRight(w[i - 15], 18) ^ (w[i - 15] >> 3);
+    uint32_t s1 = RotateRight(w[i - 2], 17) ^ RotateRight(w[i - 2], 19) ^ (w[i - 2] >> 10);
+    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+  }
+  std::array<uint32_t, 8> v = state;
+  for (int i = 0; i < 64; ++i) {
+    uint32_t s1 = RotateRight(v[4], 6) ^ RotateRight(v[4], 11) ^ RotateRight(v[4], 25);
+    uint32_t choice = (v[4] & v[5]) ^ (~v[4] & v[6]);
+    uint32_t t1 = v[7] + s1 + choice + kSha256Rounds[i] + w[i];
+    uint32_t s0 = RotateRight(v[0], 2) ^ RotateRight(v[0], 13) ^ RotateRight(v[0], 22);
+    uint32_t majority = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
+    std::rotate(v.rbegin(), v.rbegin() + 1, v.rend());
+    v[4] += t1;
+    v[0] = t1 + s0 + majority;
+  }
+  for (int i = 0; i < 8; ++i) state[i] += v[i];
+}
+
+}  // namespace
+
+std::string Sha256Hex(const TBytes& bytes) {
+  std::array<uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                   0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  TBytes padded(bytes);
+  uint64_t bitLength = uint64_t(bytes.size()) * 8;
+  padded.push_back(0x80);
+  while (padded.size() % 64 != 56) padded.push_back(0);
+  for (int i = 7; i >= 0; --i) padded.push_back(static_cast<uint8_t>(bitLength >> (8 * i)));
+  for (size_t at = 0; at < padded.size(); at += 64) Sha256Block(state, padded.data() + at);
+  std::string hex;
+  char digits[9];
+  for (uint32_t word : state) {
+    std::snprintf(digits, sizeof digits, "%08x", word);
+    hex += digits;
+  }
+  return hex;
+}
+
+uint32_t Crc32Of(const TBytes& bytes) { return ::Crc32Of(bytes.data(), bytes.size()); }
+
+// ---- Archives built for a test ----
+
+namespace {
+
+void Put16(TBytes& out, uint32_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+void Put32(TBytes& out, uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+void PutBytes(TBytes& out, const TBytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+void PutText(TBytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+
+TBytes PackedOf(const TZipMember& member) {
+  if (member.Packed) return *member.Packed;
+  return member.Method == 8 ? DeflateFixed(member.Content) : member.Content;
+}
+
+}  // namespace
+
+TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout) {
+  TBytes out = layout.Prefix;
+  const uint32_t offsetBase = layout.OffsetsIgnorePrefix ? static_cast<uint32_t>(layout.Prefix.size()) : 0;
+  TBytes central;
+  for (const TZipMember& member : members) {
+    TBytes packed = PackedOf(member);
+    uint32_t crc = member.Crc32.value_or(Crc32Of(member.Content));
+    bool deferred = (member.Flags & 8) != 0;
+    uint32_t offset = static_cast<uint32_t>(out.size()) - offsetBase;
+    Put32(out, 0x04034B50);
+    Put16(out, 20);
+    Put16(out, member.Flags);
+    Put16(out, member.Method);
+    Put32(out, member.DosDateTime);
+    Put32(out, deferred ? 0 : crc);
+    Put32(out, deferred ? 0 : static_cast<uint32_t>(packed.size()));
+    Put32(out, deferred ? 0 : static_cast<uint32_t>(member.Content.size()));
+    Put16(out, static_cast<uint32_t>(member.Name.size()));
+    Put16(out, 0);
+    PutText(out, member.Name);
+    PutBytes(out, packed);
+    if (deferred) {
+      if (member.DescriptorSignature) Put32(out, 0x08074B50);
+      Put32(out, crc);
+      Put32(out, static_cast<uint32_t>(packed.size()));
+      Put32(out, static_cast<uint32_t>(member.Content.size()));
+    }
+    Put32(central, 0x02014B50);
+    Put16(central, 20);  // made by MS-DOS
+    Put16(central, 20);
+    Put16(central, member.Flags);
+    Put16(central, member.Method);
+    Put32(central, member.DosDateTime);
+    Put32(central, crc);
+    Put32(central, static_cast<uint32_t>(packed.size()));
+    Put32(central, static_cast<uint32_t>(member.Content.size()));
+    Put16(central, static_cast<uint32_t>(member.Name.size()));
+    Put16(central, 0);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put32(central, member.Attributes);
+    Put32(central, offset);
+    PutText(central, member.Name);
+  }
+  uint32_t centralOffset = static_cast<uint32_t>(out.size()) - offsetBase;
+  PutBytes(out, central);
+  Put32(out, 0x06054B50);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put16(out, static_cast<uint32_t>(members.size()));
+  Put16(out, static_cast<uint32_t>(members.size()));
+  Put32(out, static_cast<uint32_t>(central.size()));
+  Put32(out, centralOffset);
+  Put16(out, static_cast<uint32_t>(layout.Comment.size()));
+  PutText(out, layout.Comment);
+  return out;
+}
+
+size_t CentralDirectoryOffset(const TBytes& archive) {
+  for (size_t at = archive.size() - 22;; --at) {
+    if (archive[at] == 'P' && archive[at + 1] == 'K' && archive[at + 2] == 5 && archive[at + 3] == 6) {
+      size_t size = archive[at + 12] | archive[at + 13] << 8 | archive[at + 14] << 16 | size_t(archive[at + 15]) << 24;
+      return at - size;
+    }
+    if (at == 0) throw std::runtime_error("no end record");
+  }
+}
+
+namespace {
+
+class TBitWriter {
+public:
+  void Bits(uint32_t value, unsigned count) {
+    for (unsigned i = 0; i < count; ++i) {
+      if (Used == 0) Out.push_back(0);
+      Out.back() |= static_cast<uint8_t>(((value >> i) & 1) << Used);
+      Used = (Used + 1) % 8;
+    }
+  }
+  // Huffman codes go most significant bit first.
+  void Code(uint32_t code, unsigned length) {
+    for (unsigned i = length; i-- > 0;) Bits((code >> i) & 1, 1);
+  }
+  TBytes Out;
+
+private:
+  unsigned Used = 0;
+};
+
+const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                  31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+const uint16_t kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+                                    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+
+void FixedLitLen(TBitWriter& out, unsigned symbol) {
+  if (symbol < 144) out.Code(0x30 + symbol, 8);
+  else if (symbol < 256) out.Code(0x190 + symbol - 144, 9);
+  else if (symbol < 280) out.Code(symbol - 256, 7);
+  else out.Code(0xC0 + symbol - 280, 8);
+}
+
+unsigned ExtraBitsOfLength(unsigned index) { return (index < 8 || index == 28) ? 0 : (index - 4) / 4; }
+unsigned ExtraBitsOfDistance(unsigned index) { return index < 4 ? 0 : (index - 2) / 2; }
+
+void WriteMatch(TBitWriter& out, unsigned length, unsigned distance) {
+  unsigned l = 28;
+  while (kLengthBase[l] > length) --l;
+  FixedLitLen(out, 257 + l);
+  out.Bits(length - kLengthBase[l], ExtraBitsOfLength(l));
+  unsigned d = 29;
+  while (kDistanceBase[d] > distance) --d;
+  out.Code(d, 5);
+  out.Bits(distance - kDistanceBase[d], ExtraBitsOfDistance(d));
+}
+
+}  // namespace
+
+TBytes DeflateFixed(const TBytes& content) {
+  TBitWriter out;
+  out.Bits(1, 1);  // last block
+  out.Bits(1, 2);  // fixed codes
+  std::vector<int64_t> lastAt(1 << 16, -1);
+  auto hashAt = [&](size_t at) { return (content[at] << 8 ^ content[at + 1] << 4 ^ content[at + 2]) & 0xFFFF; };
+  for (size_t at = 0; at < content.size();) {
+    unsigned best = 0, distance = 0;
+    if (at + 3 <= content.size()) {
+      int64_t candidate = lastAt[hashAt(at)];
+      lastAt[hashAt(at)] = static_cast<int64_t>(at);
+      if (candidate >= 0 && at - candidate <= 32768) {
+        unsigned length = 0;
+        while (length < 258 && at + length < content.size() && content[candidate + length] == content[at + length]) ++length;
+        if (length >= 3) best = length, distance = static_cast<unsigned>(at - candidate);
+      }
+    }
+    if (best) {
+      WriteMatch(out, best, distance);
+      at += best;
+    } else {
+      FixedLitLen(out, content[at++]);
+    }
+  }
+  FixedLitLen(out, 256);
+  return out.Out;
+}
+
+TBytes RandomBytes(size_t size, uint32_t seed) {
+  TBytes bytes(size);
+  uint32_t state = seed * 2654435761u + 1;
+  for (auto& byte : bytes) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    byte = static_cast<uint8_t>(state);
+  }
+  return bytes;
+}
+
+TBytes TextBytes(size_t size, uint32_t seed) {
+  static const char* const kWords[] = {"scan ", "archive ", "member ", "folder ", "virus ", "window ",
+                                       "deflate ", "report ", "signature\n", "quorvex "};
+  TBytes random = RandomBytes(size, seed), text;
+  for (size_t i = 0; text.size() < size; ++i) {
+    const char* word = kWords[random[i % size] % 10];
+    text.insert(text.end(), word, word + std::strlen(word));
+  }
+  text.resize(size);
+  return text;
+}
+
+TBytes BytesOf(const std::string& text) { return TBytes(text.begin(), text.end()); }
+
+// ---- Reports ----
+
+std::vector<TRecordedReport> Recorded;
+
+void ClearReports() { Recorded.clear(); }
+
+void RecordReport(int32_t code, TUnzipReport* report) {
+  Recorded.push_back({code, report->Status, report->FileName, report->UnpackedSize, report->PackedSize, report->Method,
+                      report->Ratio, report->DateTime, report->IsFolder});
+}
+
+std::vector<int32_t> StatusSequence() {
+  std::vector<int32_t> statuses;
+  for (const TRecordedReport& report : Recorded) {
+    bool block = report.Status == UZ_REPORT_PROGRESS;
+    if (block && !statuses.empty() && statuses.back() == UZ_REPORT_PROGRESS) continue;
+    statuses.push_back(report.Status);
+  }
+  return statuses;
+}
+
+}  // namespace UnzipTestKit

@@ -1,0 +1,120 @@
+// Test kit of the ZIP extractor: the shared corpus and its manifest, scratch folders,
+// archives built member by member, a small deflate writer and a report recorder.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "UnzipTypes.h"
+
+namespace UnzipTestKit {
+
+using TBytes = std::vector<uint8_t>;
+
+// ---- Files and folders ----
+
+// A path of the machine running the tests as the program under test spells it (under Wine
+// the Unix root is drive Z:).
+std::string HostPath(const std::string& unixPath);
+// The folder of the shared ZIP corpus, as HostPath gives it.
+std::string CorpusFolder();
+TBytes ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const TBytes& bytes);
+bool PathExists(const std::string& path);  // a file or a folder
+
+// A fresh folder below the system's folder for temporary files, removed with all it holds.
+class TTempFolder {
+public:
+  TTempFolder();
+  ~TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+  const std::string& Path() const { return Folder; }
+  // The path of name inside the folder ("\" or "/" inside name are kept).
+  std::string operator/(const std::string& name) const;
+  // Every file below the folder, as paths relative to it with "/" separators, sorted.
+  std::vector<std::string> Files() const;
+
+private:
+  std::string Folder;
+};
+
+// ---- The corpus ----
+
+struct TManifestEntry {
+  std::string Archive;
+  std::string Member;  // the stored name's bytes
+  uint16_t Method = 0;
+  uint16_t Flags = 0;
+  int64_t PackedSize = 0;
+  int64_t UnpackedSize = 0;
+  uint32_t Crc32 = 0;
+  std::string Outcome;  // ok, unsupported, encrypted or bad
+  std::string Sha256;
+};
+std::vector<TManifestEntry> ReadManifest();
+
+struct TArchiveFacts {
+  std::string Archive;
+  std::string Recognised;  // yes, local-only or no
+  bool Zip64 = false;
+};
+std::vector<TArchiveFacts> ReadArchiveList();
+
+std::string Sha256Hex(const TBytes& bytes);
+uint32_t Crc32Of(const TBytes& bytes);
+
+// ---- Archives built for a test ----
+
+struct TZipMember {
+  std::string Name;
+  TBytes Content;
+  uint16_t Method = 8;                 // 0 stored or 8 deflated (fixed codes); others take Packed as given
+  std::optional<TBytes> Packed;        // the packed data as it is to be stored, when not made from Content
+  uint16_t Flags = 0;                  // bit 3: sizes and CRC follow the data
+  bool DescriptorSignature = true;     // with bit 3: the descriptor begins with "PK" 7 8
+  std::optional<uint32_t> Crc32;       // declared CRC when not Content's
+  uint8_t Attributes = 0;              // MS-DOS attributes (host MS-DOS)
+  uint32_t DosDateTime = 0x5A8C6000;   // 2025-04-12 12:00:00
+};
+
+struct TZipLayout {
+  TBytes Prefix;                 // bytes before the first local header
+  bool OffsetsIgnorePrefix = false;  // stored offsets count from the first local header
+  std::string Comment;
+};
+
+TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout = {});
+// Position of the central directory and of the end record in an archive BuildZip made.
+size_t CentralDirectoryOffset(const TBytes& archive);
+
+// A deflate stream of one fixed-code block with greedy LZ77 matches.
+TBytes DeflateFixed(const TBytes& content);
+// Deterministic test content.
+TBytes RandomBytes(size_t size, uint32_t seed);
+TBytes TextBytes(size_t size, uint32_t seed);
+TBytes BytesOf(const std::string& text);
+
+// ---- Reports ----
+
+struct TRecordedReport {
+  int32_t Code;
+  int32_t Status;
+  std::string FileName;
+  int64_t UnpackedSize;
+  int64_t PackedSize;
+  uint16_t Method;
+  int8_t Ratio;
+  uint32_t DateTime;
+  bool IsFolder;
+};
+// Every report since the last ClearReports, in order.
+extern std::vector<TRecordedReport> Recorded;
+void ClearReports();
+void RecordReport(int32_t code, TUnzipReport* report);
+// The statuses of the recorded reports, a run of block reports (-1001) counted once.
+std::vector<int32_t> StatusSequence();
+
+}  // namespace UnzipTestKit
