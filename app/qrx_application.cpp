@@ -18,7 +18,8 @@ void TApplication::Initialize(HINSTANCE instance) {
   wc.hInstance = instance;
   wc.lpszClassName = kHandOverClass;
   RegisterClassA(&wc);
-  HandOverWindow_ = CreateWindowA(kHandOverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+  if (HandOverWindow_.load() == nullptr)
+    HandOverWindow_ = CreateWindowA(kHandOverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
   // Errors escaping a window's handlers end up in the error report.
   SetUncaughtErrorHandler([](const std::exception& error) { Application.ShowException(error); });
 }

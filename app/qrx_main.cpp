@@ -288,8 +288,8 @@ void TFormQuorvex::buttonArreterClick() {
   if (ScanVirusThread) ScanVirusThread->Stop();
   if (ScanSpywareThread) ScanSpywareThread->Stop();
   // Releasing waits for each worker while its hand-overs and completion notice still apply.
-  ScanVirusThread.reset();
-  ScanSpywareThread.reset();
+  ReleaseWorker(ScanVirusThread);
+  ReleaseWorker(ScanSpywareThread);
   buttonArreter->Hide();
   buttonGo->Show();
   SetBarsStill();

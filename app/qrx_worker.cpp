@@ -51,6 +51,12 @@ DWORD WINAPI TWorkerThread::ThreadMain(void* self) {
   return 0;
 }
 
+void ReleaseWorker(std::unique_ptr<TWorkerThread>& worker) {
+  if (!worker) return;
+  worker->WaitFor();
+  worker.reset();
+}
+
 bool WaitApplyingHandOvers(HANDLE handle, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   for (;;) {

@@ -15,13 +15,14 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class TWorkerThread {
  public:
   TWorkerThread() = default;
   TWorkerThread(const TWorkerThread&) = delete;
   TWorkerThread& operator=(const TWorkerThread&) = delete;
-  // Releasing a worker waits for it to end (see WaitFor).
+  // A worker is released with ReleaseWorker, which waits for it to end before the object goes.
   virtual ~TWorkerThread();
 
   // Registers the completion notice; call before Start.
@@ -52,6 +53,11 @@ class TWorkerThread {
   std::function<void()> OnDone_;
   std::atomic<bool> StopRequested_{false};
 };
+
+// The release operation: waits for the worker to end, applying its hand-overs meanwhile, then
+// destroys it. (Waiting in the destructor would be too late: the body would run on an object
+// already half destroyed.)
+void ReleaseWorker(std::unique_ptr<TWorkerThread>& worker);
 
 // Waits for `handle` to be signalled, running only the hand-overs sent to this thread
 // (not user input), so that no handler is re-entered while the UI waits.

@@ -53,7 +53,7 @@ qrx_need_display() {
 
 qrx_wine_env() {
   export WINEPREFIX="$QRX_BUILD/win32/wineprefix" WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 }
 
 qrx_wine_stop() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }

@@ -1,0 +1,389 @@
+// The main window's logic, in-process: states, buttons, messages, options, update notice.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "Hints.h"
+#include "app_test_support.h"
+#include "qrx_MiseAjourDlg.h"
+#include "qrx_application.h"
+#include "qrx_main.h"
+#include "qrx_weblinks.h"
+
+namespace {
+
+const char kFinished[] = "Analyse terminée";
+const char kInterrupted[] = "Analyse interrompue par l'utilisateur.";
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    Application.Initialize(GetModuleHandleA(nullptr));
+    Application.SetTitle("Quorvex");
+  }
+
+  void TearDown() override {
+    Form.reset();
+    Notice.reset();
+    PumpFor(20);
+  }
+
+  // Opens the window with the services as set up by the test, and the given worker factory.
+  void Open(TScanWorkerFactory& workers) {
+    Form = std::make_unique<TFormQuorvex>(workers);
+    Notice = std::make_unique<TMiseAJourDlg>();
+    ShowWindow(Form->Handle(), SW_SHOWNORMAL);
+  }
+  void Open() { Open(Steered); }
+
+  void ClickLink(const TWindow& link) { SendMessageA(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1)); }
+
+  bool WaitForBoxes(size_t count) { return PumpUntil([&] { return Services.Boxes.size() >= count; }); }
+
+  TRecordingServices Services;
+  TSteeredFactory Steered;
+  std::unique_ptr<TFormQuorvex> Form;
+  std::unique_ptr<TMiseAJourDlg> Notice;
+};
+
+TEST_F(MainWindowTest, OpensIdleWithItsDefaults) {
+  Open();
+  RECT client;
+  GetClientRect(Form->Handle(), &client);
+  EXPECT_EQ(606, client.right);
+  EXPECT_EQ(558, client.bottom);
+  EXPECT_EQ(kMainCaption, Form->Text());
+  EXPECT_EQ(TFormQuorvex::TState::Idle, Form->State());
+  EXPECT_TRUE(Form->buttonGo->Visible());
+  EXPECT_FALSE(Form->buttonArreter->Visible());
+  EXPECT_EQ(Form->xpTabSheet1.get(), Form->xpPageControl2->ActivePage());
+  EXPECT_TRUE(Form->RadioAnalyseRapide->Checked());
+  EXPECT_TRUE(Form->RadioChoisir->Checked());
+  EXPECT_TRUE(Form->RadioRegistryAndFiles->Checked());
+  EXPECT_TRUE(Form->RadioChoisirSpyware->Checked());
+  EXPECT_FALSE(Form->RadioAnalyseComplete->Checked() || Form->RadioSupprimerVirus->Checked() ||
+               Form->RadioRegistry->Checked() || Form->RadioSupprimerSpyware->Checked());
+  EXPECT_EQ("", Form->VFichierCourant->Text());
+  EXPECT_EQ("", Form->SElementCourant->Text());
+  for (TMarqueeBar* bar : {Form->ProgressBar1.get(), Form->ProgressBar2.get()}) {
+    EXPECT_FALSE(bar->Animated());
+    EXPECT_EQ(0, bar->Position());
+  }
+  EXPECT_EQ(0, Form->ThreatCount);
+  EXPECT_TRUE(Services.Boxes.empty());
+  EXPECT_EQ("Un processeur Dual Core a été détecté dans votre ordinateur et sera utilisé pour optimiser l'analyse.",
+            HintOf(Form->Label6->Handle()));
+}
+
+struct ProcessorCase {
+  unsigned Processors;
+  bool DualNotice;
+};
+
+class ProcessorNoticeTest : public MainWindowTest, public ::testing::WithParamInterface<ProcessorCase> {};
+
+TEST_P(ProcessorNoticeTest, FollowsTheLogicalProcessorCount) {
+  Services.Processors = GetParam().Processors;
+  Open();
+  const bool dual = GetParam().DualNotice;
+  EXPECT_EQ(dual, Form->Label6->Visible());
+  EXPECT_EQ(dual, Form->Led->Visible());
+  EXPECT_EQ(dual, Form->Shape1.Visible());
+  EXPECT_TRUE(Form->Shape2.Visible());
+  const std::string start = "Afin d'optimiser au maximum la vitesse d'exécution, les analyses antivirus et antispyware "
+                            "sont effectuées en parallèle";
+  EXPECT_EQ(dual ? start + " sur les 2 Cores de votre processeur." : start + ".", Form->Label4->Text());
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ProcessorNoticeTest,
+                         ::testing::Values(ProcessorCase{1, false}, ProcessorCase{2, true}, ProcessorCase{8, true}));
+
+struct OsCase {
+  unsigned Major;
+  bool Skinned;
+};
+
+class SkinTest : public MainWindowTest, public ::testing::WithParamInterface<OsCase> {};
+
+TEST_P(SkinTest, LookIsOnBelowVersionSixOnly) {
+  Services.OsMajor = GetParam().Major;
+  Open();
+  EXPECT_EQ(GetParam().Skinned, Form->Skinned);
+  EXPECT_EQ(GetParam().Skinned, Form->buttonGo->Skinned());
+  EXPECT_EQ(GetParam().Skinned, Form->Button2->Skinned());
+  EXPECT_EQ(GetParam().Skinned ? BS_OWNERDRAW : BS_PUSHBUTTON,
+            GetWindowLongA(Form->Button1->Handle(), GWL_STYLE) & BS_TYPEMASK);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, SkinTest,
+                         ::testing::Values(OsCase{5, true}, OsCase{6, false}, OsCase{10, false}));
+
+TEST_F(MainWindowTest, ScanThatEndsByItselfShowsOneMessageAndWaitsForTheStopButton) {
+  TScanWorkerFactory realWorkers;
+  Open(realWorkers);
+  Form->buttonGo->Click();
+  EXPECT_FALSE(Form->buttonGo->Visible());
+  EXPECT_TRUE(Form->buttonArreter->Visible());
+  ASSERT_TRUE(WaitForBoxes(1));
+  PumpFor(100);
+  ASSERT_EQ(1u, Services.Boxes.size());
+  EXPECT_EQ(kFinished, Services.Boxes[0].Text);
+  EXPECT_EQ("Informations", Services.Boxes[0].Caption);
+  EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), Services.Boxes[0].Flags);
+  EXPECT_EQ(TFormQuorvex::TState::Finished, Form->State());
+  EXPECT_TRUE(Form->buttonArreter->Visible());
+  EXPECT_EQ("L'analyse antivirus est terminée. Aucun fichier infecté n'a été détecté.", Form->VFichierCourant->Text());
+  EXPECT_EQ("L'analyse antispyware est terminée. Aucun spyware détecté.", Form->SElementCourant->Text());
+  EXPECT_EQ(0, Form->ProgressBar1->Position());
+  EXPECT_EQ(0, Form->ProgressBar2->Position());
+
+  Form->buttonArreter->Click();
+  PumpFor(50);
+  EXPECT_EQ(1u, Services.Boxes.size());
+  EXPECT_EQ(TFormQuorvex::TState::Idle, Form->State());
+  EXPECT_FALSE(Form->buttonArreter->Visible());
+}
+
+TEST_F(MainWindowTest, StopWhileBothRunShowsTheInterruptionBeforeTheScanButtonReturns) {
+  Open();
+  Form->buttonGo->Click();
+  ASSERT_TRUE(PumpUntil([&] { return Steered.LastVirus->Applied > 3 && Steered.LastSpyware->Applied > 3; }));
+  EXPECT_EQ(TFormQuorvex::TState::Scanning, Form->State());
+  EXPECT_TRUE(Form->ProgressBar1->Animated());
+  bool scanButtonBackAtMessage = true;
+  Services.OnBox = [&](const TRecordedBox&) { scanButtonBackAtMessage = Form->buttonGo->Visible(); };
+
+  Form->buttonArreter->Click();
+
+  ASSERT_EQ(1u, Services.Boxes.size());
+  EXPECT_EQ(kInterrupted, Services.Boxes[0].Text);
+  EXPECT_FALSE(scanButtonBackAtMessage);
+  EXPECT_EQ(TFormQuorvex::TState::Idle, Form->State());
+  EXPECT_FALSE(Form->ScanVirusThread);
+  EXPECT_FALSE(Form->ScanSpywareThread);
+  EXPECT_FALSE(Form->ProgressBar1->Animated() || Form->ProgressBar2->Animated());
+  PumpFor(50);
+  EXPECT_EQ(1u, Services.Boxes.size());
+}
+
+TEST_F(MainWindowTest, StopAfterOneWorkerEndedShowsOneInterruption) {
+  Steered.VirusHandOvers = 2;
+  Open();
+  Form->buttonGo->Click();
+  ASSERT_TRUE(PumpUntil([&] { return !Form->VirusRunning; }));
+  EXPECT_TRUE(Form->SpywareRunning);
+  EXPECT_FALSE(Form->ProgressBar1->Animated());
+  EXPECT_TRUE(Form->ProgressBar2->Animated());
+  EXPECT_TRUE(Services.Boxes.empty());
+
+  Form->buttonArreter->Click();
+  PumpFor(50);
+  ASSERT_EQ(1u, Services.Boxes.size());
+  EXPECT_EQ(kInterrupted, Services.Boxes[0].Text);
+}
+
+TEST_F(MainWindowTest, SecondScanStartsAfresh) {
+  Steered.VirusHandOvers = 1;
+  Steered.SpywareHandOvers = 1;
+  Open();
+  Form->buttonGo->Click();
+  ASSERT_TRUE(WaitForBoxes(1));
+  Form->ThreatCount = 3;
+  Form->buttonArreter->Click();
+  Form->buttonGo->Click();
+  EXPECT_EQ(0, Form->ThreatCount);
+  EXPECT_FALSE(Form->Interrupted);
+  ASSERT_TRUE(WaitForBoxes(2));
+  EXPECT_EQ(kFinished, Services.Boxes[1].Text);
+  EXPECT_EQ(2u, Steered.VirusModes.size());
+}
+
+struct OptionCase {
+  bool Complete, RemoveVirus, RegistryOnly, RemoveSpyware;
+  const char* VirusMode;
+  const char* SpywareMode;
+};
+
+class OptionsTest : public MainWindowTest, public ::testing::WithParamInterface<OptionCase> {};
+
+// The choices are clicked on their pages, the page is left with "Annuler", and the scan gets them.
+TEST_P(OptionsTest, ScanReceivesTheChoicesOfTheRadioButtons) {
+  const OptionCase& c = GetParam();
+  Open();
+  ClickLink(*Form->URLConfigAntivirus);
+  EXPECT_EQ(Form->xpTabSheet2.get(), Form->xpPageControl2->ActivePage());
+  (c.Complete ? Form->RadioAnalyseComplete : Form->RadioAnalyseRapide)->Click();
+  (c.RemoveVirus ? Form->RadioSupprimerVirus : Form->RadioChoisir)->Click();
+  Form->Button3->Click();
+  EXPECT_EQ(Form->xpTabSheet1.get(), Form->xpPageControl2->ActivePage());
+  ClickLink(*Form->URLConfigAntispyware);
+  EXPECT_EQ(Form->xpTabSheet3.get(), Form->xpPageControl2->ActivePage());
+  (c.RegistryOnly ? Form->RadioRegistry : Form->RadioRegistryAndFiles)->Click();
+  (c.RemoveSpyware ? Form->RadioSupprimerSpyware : Form->RadioChoisirSpyware)->Click();
+  Form->Button6->Click();
+
+  Form->buttonGo->Click();
+  ASSERT_EQ(1u, Steered.VirusModes.size());
+  EXPECT_EQ(c.VirusMode, Steered.VirusModes[0]);
+  EXPECT_EQ(c.RemoveVirus, Steered.VirusRemoval[0]);
+  EXPECT_EQ(c.SpywareMode, Steered.SpywareModes[0]);
+  EXPECT_EQ(c.RemoveSpyware, Steered.SpywareRemoval[0]);
+  Form->buttonArreter->Click();
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, OptionsTest,
+                         ::testing::Values(OptionCase{false, false, false, false, "RAPIDE", "REGISTRYANDFILES"},
+                                           OptionCase{true, false, false, false, "COMPLET", "REGISTRYANDFILES"},
+                                           OptionCase{false, true, true, false, "RAPIDE", "REGISTRY"},
+                                           OptionCase{true, true, true, true, "COMPLET", "REGISTRY"}));
+
+TEST_F(MainWindowTest, DefaultButtonsResetOnlyTheirOwnPage) {
+  Open();
+  Form->RadioAnalyseComplete->Click();
+  Form->RadioSupprimerVirus->Click();
+  Form->RadioRegistry->Click();
+  Form->RadioSupprimerSpyware->Click();
+  ClickLink(*Form->URLConfigAntispyware);
+
+  Form->Button7->Click();
+  EXPECT_EQ(Form->xpTabSheet3.get(), Form->xpPageControl2->ActivePage());
+  EXPECT_TRUE(Form->RadioRegistryAndFiles->Checked());
+  EXPECT_TRUE(Form->RadioChoisirSpyware->Checked());
+  EXPECT_TRUE(Form->RadioAnalyseComplete->Checked());
+  EXPECT_TRUE(Form->RadioSupprimerVirus->Checked());
+
+  ClickLink(*Form->URLConfigAntivirus);
+  Form->Button4->Click();
+  EXPECT_EQ(Form->xpTabSheet2.get(), Form->xpPageControl2->ActivePage());
+  EXPECT_TRUE(Form->RadioAnalyseRapide->Checked());
+  EXPECT_TRUE(Form->RadioChoisir->Checked());
+  Form->Button2->Click();
+  EXPECT_EQ(Form->xpTabSheet1.get(), Form->xpPageControl2->ActivePage());
+}
+
+TEST_F(MainWindowTest, ScanButtonOnAnOptionsPageSwitchesToTheResults) {
+  Open();
+  ClickLink(*Form->URLConfigAntivirus);
+  Form->buttonGo->Click();
+  EXPECT_EQ(Form->xpTabSheet1.get(), Form->xpPageControl2->ActivePage());
+  Form->buttonArreter->Click();
+}
+
+TEST_F(MainWindowTest, WebLinksOpenTheirPages) {
+  Open();
+  ClickLink(*Form->URLLabel1);
+  ClickLink(*Form->Image3);
+  ClickLink(*Form->Image2);  // the small web icon has no action
+  ASSERT_EQ(2u, Services.OpenedPages.size());
+  EXPECT_EQ(kProductPageAddress, Services.OpenedPages[0]);
+  EXPECT_EQ(kMakerPageAddress, Services.OpenedPages[1]);
+}
+
+TEST_F(MainWindowTest, ErrorEscapingAHandlerGoesToTheErrorReport) {
+  struct FailingServices : TRecordingServices {
+    void OpenWebPage(HWND, const std::string&) override { throw std::runtime_error("Accès refusé"); }
+  } failing;
+  Open();
+  ClickLink(*Form->URLLabel1);
+  ASSERT_EQ(1u, failing.Boxes.size());
+  EXPECT_EQ("Accès refusé.", failing.Boxes[0].Text);
+  EXPECT_EQ("Quorvex", failing.Boxes[0].Caption);
+  EXPECT_EQ(UINT(MB_OK | MB_ICONERROR), failing.Boxes[0].Flags);
+  EXPECT_TRUE(IsWindow(Form->Handle()));
+}
+
+TEST_F(MainWindowTest, ErrorInFormCreateIsReportedAndTheWindowStillOpens) {
+  struct FailingServices : TRecordingServices {
+    unsigned LogicalProcessorCount() override { throw std::runtime_error("'1G' n'est pas une valeur entière correcte"); }
+  } failing;
+  Open();
+  ASSERT_EQ(1u, failing.Boxes.size());
+  EXPECT_EQ("'1G' n'est pas une valeur entière correcte.", failing.Boxes[0].Text);
+  EXPECT_TRUE(IsWindow(Form->Handle()));
+  // FormCreate ended at the failing step: the later steps did not run.
+  EXPECT_FALSE(Form->RadioAnalyseRapide->Checked());
+  EXPECT_FALSE(Application.Terminated());
+}
+
+TEST(ErrorReportText, AppendsAFullStopAfterCharactersAboveIt) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},           {"Erreur", "Erreur."}, {"Fin.", "Fin."},     {"Quoi ?", "Quoi ?."},
+      {"Stop!", "Stop!"}, {"(a)", "(a)"},       {"liste,", "liste,"}, {"2/3", "2/3."},
+      {"vu -", "vu -"},   {"entière", "entière."}};
+  for (const auto& [message, text] : cases) EXPECT_EQ(text, TApplication::ErrorReportText(message)) << message;
+}
+
+// Closing on `date` shows the update notice or not; the notice is closed by its close box.
+struct CloseCase {
+  TCalendarDate Date;
+  bool Notice;
+};
+
+class UpdateNoticeDateTest : public MainWindowTest, public ::testing::WithParamInterface<CloseCase> {
+ protected:
+  static inline bool Shown = false;
+  // Looks at the screen while the window closes: closes the notice if it is up.
+  static void CALLBACK CloseNoticeIfShown(HWND, UINT, UINT_PTR, DWORD) {
+    if (MiseAJourDlg != nullptr && MiseAJourDlg->Showing()) {
+      Shown = true;
+      SendMessageA(MiseAJourDlg->Handle(), WM_CLOSE, 0, 0);
+    }
+  }
+};
+
+TEST_P(UpdateNoticeDateTest, ShownOnlyAfterTheFirstOfApril2008) {
+  Services.Today = GetParam().Date;
+  Open();
+  Shown = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &CloseNoticeIfShown);
+  SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(GetParam().Notice, Shown);
+  EXPECT_FALSE(IsWindow(Form->Handle()));
+  EXPECT_TRUE(Services.OpenedPages.empty());  // the close box opens nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, UpdateNoticeDateTest,
+                         ::testing::Values(CloseCase{{2008, 4, 1}, false}, CloseCase{{2008, 3, 31}, false},
+                                           CloseCase{{2007, 12, 31}, false}, CloseCase{{2008, 4, 2}, true},
+                                           CloseCase{{2008, 5, 1}, true}, CloseCase{{2026, 12, 10}, true}));
+
+TEST_F(MainWindowTest, UpdateNoticeOpensTheDownloadPageOnce) {
+  Open();
+  EXPECT_FALSE(Notice->DownloadOpened);
+  Notice->Button2Click();  // OK at once
+  ASSERT_EQ(1u, Services.OpenedPages.size());
+  EXPECT_EQ(kProductPageAddress, Services.OpenedPages[0]);
+
+  ClickLink(*Notice->URLLabel2);
+  EXPECT_TRUE(Notice->DownloadOpened);
+  ClickLink(*Notice->URLLabel2);
+  Notice->Button2->Click();  // after the link, OK opens nothing more
+  EXPECT_EQ(3u, Services.OpenedPages.size());
+  EXPECT_FALSE(Notice->Showing());
+}
+
+TEST_F(MainWindowTest, ClosingDuringAScanLeavesNoWorkerAtTheWindow) {
+  Services.Today = {2008, 1, 1};
+  Open();
+  Form->buttonGo->Click();
+  ASSERT_TRUE(PumpUntil([&] { return Steered.LastVirus->Applied > 2 && Steered.LastSpyware->Applied > 2; }));
+
+  const DWORD start = GetTickCount();
+  SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_LT(GetTickCount() - start, 1500u);
+  EXPECT_FALSE(IsWindow(Form->Handle()));
+  // The workers were stopped and released while closing: nothing of theirs is left to run.
+  EXPECT_FALSE(Form->ScanVirusThread);
+  EXPECT_FALSE(Form->ScanSpywareThread);
+  EXPECT_EQ(0, TWorkerThread::AbandonedWorkers());
+  EXPECT_TRUE(Services.Boxes.empty());
+}
+
+}  // namespace
