@@ -14,6 +14,7 @@
 //    ending earlier can turn up later.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "matcher.h"
@@ -55,7 +56,7 @@ class ScanSession {
   const Matcher& m_;
   ByteSource& source_;
   std::size_t chunk_;
-  std::vector<std::uint8_t> buffer_;
+  std::unique_ptr<std::uint8_t[]> buffer_;  // not cleared: only bytes read are ever looked at
   std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
   std::uint64_t dataEnd_ = 0;      // file offset just past the bytes read so far
   std::uint64_t scanned_ = 0;      // the filter has looked at every position below this
@@ -70,7 +71,7 @@ ScanSession::ScanSession(const Matcher& matcher, ByteSource& source, const ScanO
     : m_(matcher),
       source_(source),
       chunk_(std::max<std::size_t>(options.chunkSize, 1)),
-      buffer_(kKeep + chunk_ + kPadding, 0),
+      buffer_(new std::uint8_t[kKeep + chunk_ + kPadding]),
       progress_(matcher.gappedCount_),
       waiting_(matcher.weakFirst_) {}
 
@@ -78,7 +79,7 @@ ScanResult ScanSession::run() {
   while (refill()) {
     pursueWaiting();
     const std::uint64_t limit = atEnd_ ? dataEnd_ : std::max(scanned_, dataEnd_ - std::min(dataEnd_, std::uint64_t{kMaxPieceLength}));
-    const std::uint8_t* base = buffer_.data();
+    const std::uint8_t* base = buffer_.get();
     m_.index_.scan(base, scanned_ - bufferStart_, limit - bufferStart_,
                    [this](std::uint32_t piece, std::size_t at) { onAtom(piece, bufferStart_ + at); });
     scanned_ = limit;
@@ -99,11 +100,11 @@ ScanResult ScanSession::run() {
 bool ScanSession::refill() {
   const std::uint64_t keepFrom = std::max(bufferStart_, dataEnd_ - std::min(dataEnd_, std::uint64_t{kKeep}));
   const std::size_t kept = static_cast<std::size_t>(dataEnd_ - keepFrom);
-  std::memmove(buffer_.data(), buffer_.data() + (keepFrom - bufferStart_), kept);
+  std::memmove(buffer_.get(), buffer_.get() + (keepFrom - bufferStart_), kept);
   bufferStart_ = keepFrom;
   std::size_t filled = kept;
   while (filled < kept + chunk_) {
-    const std::ptrdiff_t n = source_.read(buffer_.data() + filled, kept + chunk_ - filled);
+    const std::ptrdiff_t n = source_.read(buffer_.get() + filled, kept + chunk_ - filled);
     if (n < 0) {
       readError_ = true;
       return false;
@@ -114,14 +115,14 @@ bool ScanSession::refill() {
     }
     filled += static_cast<std::size_t>(n);
   }
-  std::memset(buffer_.data() + filled, 0, kPadding);
+  std::memset(buffer_.get() + filled, 0, kPadding);
   dataEnd_ = bufferStart_ + filled;
   return true;
 }
 
 bool ScanSession::matchesAt(const Piece& piece, std::uint64_t start) const {
   return start >= bufferStart_ && start + piece.length <= dataEnd_ &&
-         m_.pieceMatchesAt(piece, buffer_.data() + (start - bufferStart_));
+         m_.pieceMatchesAt(piece, buffer_.get() + (start - bufferStart_));
 }
 
 void ScanSession::onAtom(std::uint32_t pieceIndex, std::uint64_t atomPos) {

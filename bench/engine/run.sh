@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Side-by-side benchmark of the scanning engine (qrxscan), YARA and ClamAV on the same
+# signatures and the same corpus, one core each, files in the page cache.
+#
+#   bench/engine/run.sh [CORPUS_MIB] [SIGNATURES] [RUNS]     (defaults: 1024 37999 3)
+#
+# Inputs are generated once per size and seed under $QRX_BENCH_DIR (default /tmp/qrx-bench-engine).
+# Installs Debian's yara and clamav when missing; never updates signatures or uses the network
+# beyond that install.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+CORPUS_MIB=${1:-1024}
+SIGNATURES=${2:-37999}
+RUNS=${3:-3}
+SEED=${QRX_BENCH_SEED:-20261210}
+WORK=${QRX_BENCH_DIR:-/tmp/qrx-bench-engine}
+BUILD=$WORK/build
+DATA=$WORK/data-$CORPUS_MIB-$SIGNATURES-$SEED
+CPU=${QRX_BENCH_CPU:-1}
+SOURCES=(/usr/lib /usr/share/doc /usr/include /usr/bin)
+
+log() { printf '== %s\n' "$*" >&2; }
+
+need_packages() {
+  local missing=() p
+  for p in yara clamav time util-linux; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQRX_SANITIZE=OFF -DQRX_BENCH=ON >/dev/null
+  cmake --build "$BUILD" -j 2 --target qrxscan qrx_bench_gen >/dev/null
+}
+
+generate() {
+  if [ -f "$DATA/done" ]; then return 0; fi
+  log "generating $SIGNATURES signatures and a $CORPUS_MIB MiB corpus in $DATA"
+  rm -rf "$DATA"
+  "$BUILD/bin/qrx_bench_gen" "$DATA" $((CORPUS_MIB << 20)) "$SIGNATURES" "$SEED" "${SOURCES[@]}" >&2
+  : > "$DATA/empty.bin"
+  touch "$DATA/done"
+}
+
+# Each tool's command on a path; its output is turned into sorted "path<TAB>name" lines.
+run_qrx()   { taskset -c "$CPU" "$BUILD/bin/qrxscan" -q -s "$DATA/sigs.txt" "$1"; }
+run_yara()  { taskset -c "$CPU" yara -p 1 -r -w "$DATA/sigs.yar" "$1"; }
+run_clam()  {
+  taskset -c "$CPU" clamscan --infected --no-summary -d "$DATA/sigs.ndb" -r \
+    --scan-archive=no --scan-pe=no --scan-elf=no --scan-ole2=no --scan-pdf=no --scan-html=no --scan-mail=no \
+    --scan-swf=no --scan-xmldocs=no --scan-image=no --scan-image-fuzzy-hash=no --scan-hwp3=no --scan-onenote=no --heuristic-alerts=no --alert-broken=no \
+    --max-filesize=2000M --max-scansize=2000M --max-scantime=3600000 "$1"
+}
+verdicts_qrx()  { sort -u; }
+verdicts_yara() { awk '{ name = $1; $1 = ""; sub(/^ /, ""); print $0 "\t" name }' | sort; }
+verdicts_clam() { sed -n 's/^\(.*\): \(.*\)\.UNOFFICIAL FOUND$/\1\t\2/p' | sort -u; }
+
+# Median of the arguments.
+median() { printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+
+# measure TOOL PATH RUNS: prints "seconds peak_kib" medians; keeps the last output in $WORK/TOOL.out
+measure() {
+  local tool=$1 path=$2 runs=$3 secs=() peaks=() i
+  for ((i = 0; i < runs; i++)); do
+    /usr/bin/time -f '%e %M' -o "$WORK/time" bash -c "$(declare -f run_$tool); $(declare -p DATA BUILD CPU); run_$tool '$path'" \
+      > "$WORK/$tool.out" 2> "$WORK/$tool.err" || true
+    read -r s m < <(tail -1 "$WORK/time")
+    secs+=("$s"); peaks+=("$m")
+  done
+  echo "$(median "${secs[@]}") $(median "${peaks[@]}")"
+}
+
+main() {
+  need_packages
+  build
+  generate
+  local bytes
+  bytes=$(du -sb "$DATA/corpus" | cut -f1)
+  log "warming the page cache"
+  cat $(find "$DATA/corpus" -type f) > /dev/null
+  local read_s
+  read_s=$( { /usr/bin/time -f '%e' bash -c "find '$DATA/corpus' -type f -print0 | xargs -0 cat > /dev/null"; } 2>&1 | tail -1)
+
+  printf '\n%-8s %10s %10s %12s %10s  %s\n' tool "load s" "peak MiB" "scan MB/s" infected "verdicts vs qrxscan"
+  local tool
+  for tool in qrx yara clam; do
+    log "$tool: load"
+    read -r load_s _ < <(measure $tool "$DATA/empty.bin" "$RUNS")
+    log "$tool: scan"
+    read -r total_s peak_kib < <(measure $tool "$DATA/corpus" "$RUNS")
+    verdicts_$tool < "$WORK/$tool.out" > "$WORK/$tool.verdicts"
+    cut -f1 "$WORK/$tool.verdicts" | sort -u > "$WORK/$tool.files"
+    local scan_s mbs agree
+    scan_s=$(awk -v t="$total_s" -v l="$load_s" 'BEGIN { s = t - l; print (s > 0.001 ? s : 0.001) }')
+    mbs=$(awk -v b="$bytes" -v s="$scan_s" 'BEGIN { printf "%.0f", b / s / 1e6 }')
+    if [ "$tool" = qrx ]; then
+      agree="-"
+    else
+      agree="$(comm -3 "$WORK/qrx.files" "$WORK/$tool.files" | wc -l) files differ"
+    fi
+    printf '%-8s %10s %10.0f %12s %10s  %s\n' "$tool" "$load_s" "$((peak_kib / 1024))" "$mbs" \
+      "$(wc -l < "$WORK/$tool.files")" "$agree"
+  done
+  # Every name qrxscan gives must be among the rules YARA saw in that file.
+  local names_ok
+  names_ok=$(comm -23 "$WORK/qrx.verdicts" <(sort "$WORK/yara.verdicts") | wc -l)
+  printf '\ncorpus: %s bytes in %s files; planted: %s; reading alone: %.0f MB/s\n' "$bytes" \
+    "$(find "$DATA/corpus" -type f | wc -l)" "$(wc -l < "$DATA/planted.txt")" \
+    "$(awk -v b="$bytes" -v s="$read_s" 'BEGIN { print b / (s > 0.001 ? s : 0.001) / 1e6 }')"
+  printf 'qrxscan names not among the rules YARA matched in the same file: %s\n' "$names_ok"
+  printf 'planted files qrxscan missed: %s\n' "$(cut -f1 "$DATA/planted.txt" | sort -u | comm -23 - "$WORK/qrx.files" | wc -l)"
+}
+
+main "$@"
