@@ -19,6 +19,9 @@ constexpr int kHeaderHeight = 83, kBandHeight = 50;
 constexpr COLORREF kBlue = RGB(0, 82, 204), kWhite = RGB(255, 255, 255), kBandColour = RGB(240, 240, 240);
 constexpr COLORREF kNavy = RGB(0, 0, 128), kLime = RGB(0, 255, 0);
 constexpr int kMarqueeStepMs = 60;
+// The option panels are wider than their first drawings (409 and 313) so that the 9-point
+// captions of their radio buttons show whole.
+constexpr int kScopePanelWidth = 480, kActionPanelWidth = 360;
 // How long a closing window waits for workers to wind down before leaving them behind.
 constexpr DWORD kAbandonWaitMs = 2000;
 
@@ -146,14 +149,14 @@ void TFormQuorvex::CreateAntivirusPage() {
   Label8 = std::make_unique<TLabel>(p, "Configuration de l'analyse antivirus", 24, 24, PageTitle());
   Label9 = std::make_unique<TLabel>(p, "Quel type d'analyse souhaitez vous effectuer ?", 48, 80, Question());
   page.AddRule({341, 581, 80 + 8});
-  Panel2 = std::make_unique<TPanel>(p, 75, 101, 409, 81, kWhite);
+  Panel2 = std::make_unique<TPanel>(p, 75, 101, kScopePanelWidth, 81, kWhite);
   Panel2->SetTag(kTagNoSkin);
   RadioAnalyseRapide =
       Radio(*Panel2, "Analyse rapide : scan uniquement les fichiers systèmes et à risque", 16, 16, true);
   RadioAnalyseComplete = Radio(*Panel2, "Analyse complète : scan tous les fichiers", 16, 44, false);
   Label10 = std::make_unique<TLabel>(p, "Quand un fichier infecté est détecté, Quorvex doit :", 48, 208, Question());
   page.AddRule({416, 577, 208 + 8});
-  Panel3 = std::make_unique<TPanel>(p, 64, 228, 313, 81, kWhite);
+  Panel3 = std::make_unique<TPanel>(p, 64, 228, kActionPanelWidth, 81, kWhite);
   Panel3->SetTag(kTagNoSkin);
   RadioSupprimerVirus = Radio(*Panel3, "Supprimer automatiquement le fichier infecté", 24, 16, true);
   RadioChoisir = Radio(*Panel3, "Vous laissez choisir l'action à effectuer", 24, 44, false);
@@ -172,13 +175,13 @@ void TFormQuorvex::CreateAntispywarePage() {
   Label11 = std::make_unique<TLabel>(p, "Configuration de l'analyse antispyware", 24, 24, PageTitle());
   Label12 = std::make_unique<TLabel>(p, "Quel type d'analyse antispyware souhaitez vous effectuer ?", 48, 80, Question());
   page.AddRule({424, 581, 80 + 8});
-  Panel4 = std::make_unique<TPanel>(p, 75, 101, 409, 81, kWhite);
+  Panel4 = std::make_unique<TPanel>(p, 75, 101, kScopePanelWidth, 81, kWhite);
   Panel4->SetTag(kTagNoSkin);
   RadioRegistry = Radio(*Panel4, "Analyse de la base de registres uniquement", 16, 16, true);
   RadioRegistryAndFiles = Radio(*Panel4, "Analyse de la base de registres et des fichiers", 16, 44, false);
   Label7 = std::make_unique<TLabel>(p, "Quand un spyware est détecté, Quorvex doit :", 48, 200, Question());
   page.AddRule({424, 581, 200 + 8});
-  Panel5 = std::make_unique<TPanel>(p, 64, 228, 313, 81, kWhite);
+  Panel5 = std::make_unique<TPanel>(p, 64, 228, kActionPanelWidth, 81, kWhite);
   Panel5->SetTag(kTagNoSkin);
   RadioSupprimerSpyware = Radio(*Panel5, "Supprimer automatiquement le fichier infecté", 24, 16, true);
   RadioChoisirSpyware = Radio(*Panel5, "Vous laissez choisir l'action à effectuer", 24, 44, false);

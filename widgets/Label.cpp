@@ -1,5 +1,7 @@
 #include "Label.h"
 
+#include <algorithm>
+
 #include "Fonts.h"
 #include "Gdi.h"
 
@@ -34,7 +36,11 @@ void TLabel::FitToText() {
   }
   size.cy = metrics.tmHeight;  // an empty label keeps the height of a line
   ReleaseDC(Handle(), dc);
-  SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A text wider than the room left in its container moves left rather than lose its end.
+  RECT place = BoundsInParent(), room;
+  GetClientRect(GetParent(Handle()), &room);
+  const int x = std::max(0L, std::min(place.left, room.right - 2 - size.cx));
+  SetWindowPos(Handle(), nullptr, x, place.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
