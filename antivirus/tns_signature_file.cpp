@@ -1,0 +1,95 @@
+#include "tns_signature_file.h"
+
+#include <memory>
+
+#include "qrx_datakeys.h"
+#include "qrx_record_file.h"
+
+namespace {
+
+std::unique_ptr<TSignatureEntry[]> Table;
+std::int32_t Count = 0;   // records read, stored or not
+std::int32_t Stored = 0;  // slots filled
+
+template <std::size_t Capacity>
+void XorText(TCountedText<Capacity>& text) {
+  text.Length = static_cast<std::uint8_t>(text.Size());
+  for (std::size_t i = 0; i < text.Length; ++i) text.Text[i] = static_cast<char>(text.Text[i] ^ SignatureKey);
+}
+
+void SetPairCount(TSignatureEntry& entry) {
+  entry.PairCount = static_cast<std::uint8_t>(entry.Pattern.Size() / 2);
+}
+
+// One record of a file: counted, checked, and stored while there is a free slot.
+bool TakeSignatureRecord(void* buffer) {
+  TSignatureEntry& record = *static_cast<TSignatureEntry*>(buffer);
+  ++Count;
+  UnscrambleSignatureRecord(record);
+  SetPairCount(record);
+  ForEachCheckedUnit(record.Pattern.View(), [](std::size_t, std::string_view unit) { CheckHexPair(unit); });
+  if (Stored < MaxStoredSignatures) Table[Stored++] = record;
+  return true;
+}
+
+bool ReadSignatureRecords(const std::string& path) {
+  TSignatureEntry buffer;
+  switch (ReadRecordFile(path, &buffer, sizeof buffer, TakeSignatureRecord)) {
+    case TRecordFileOutcome::Done:
+    case TRecordFileOutcome::NoHeader:  // too short for a header: no signatures, not an error
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void UnscrambleSignatureRecord(TSignatureEntry& record) {
+  XorText(record.Name);
+  XorText(record.Pattern);
+}
+
+void ScrambleSignatureRecord(TSignatureEntry& record) { UnscrambleSignatureRecord(record); }
+
+TSignatureEntry MakeSignatureEntry(std::string_view name, std::string_view pattern) {
+  TSignatureEntry entry;
+  entry.Name.Assign(name);
+  entry.Pattern.Assign(pattern);
+  SetPairCount(entry);
+  return entry;
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+bool IsSkippedUnitChar(char c) { return c == '?' || c == ' ' || c == ':'; }
+
+bool IsSkippedUnit(std::string_view unit) {
+  return unit.size() == 2 && (IsSkippedUnitChar(unit[0]) || IsSkippedUnitChar(unit[1]));
+}
+
+bool IsHexPair(std::string_view unit) { return unit.size() == 2 && IsHexDigit(unit[0]) && IsHexDigit(unit[1]); }
+
+void CheckHexPair(std::string_view unit) {
+  if (IsHexPair(unit)) return;
+  throw ConversionError("'$" + std::string(unit) + "' n'est pas une valeur entière correcte");
+}
+
+const TSignatureEntry* SignatureTable() { return Table.get(); }
+
+std::int32_t SignatureCount() { return Count; }
+
+std::int32_t FilledSignatureSlots() { return Table ? Stored : 0; }
+
+bool LoadSignatureFile(const std::string& path) {
+  // Reserved in one piece before the first record, whatever the file's size; never cleared,
+  // since only the filled slots are read.
+  Table = std::make_unique_for_overwrite<TSignatureEntry[]>(SignatureSlots);
+  Count = 0;
+  Stored = 0;
+  const bool ok = ReadSignatureRecords(path);
+  if (!ok) Table.reset();
+  return ok;
+}
+
+bool AppendSignatureFile(const std::string& path) { return Table && ReadSignatureRecords(path); }

@@ -1,0 +1,17 @@
+#include <cstdio>
+#include <iostream>
+
+#include "qrxdata.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  // A dump is the same bytes on every system: no CR added before each LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  return QrxDataMain(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}
