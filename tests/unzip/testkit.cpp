@@ -10,6 +10,7 @@
 
 #include "Crc32.h"
 #include "Platform.h"
+#include "UnzipEngine.h"
 
 namespace UnzipTestKit {
 namespace fs = std::filesystem;
@@ -53,13 +54,7 @@ TTempFolder::TTempFolder() {
 
 TTempFolder::~TTempFolder() { QrxPlatform::RemoveTree(Folder.c_str()); }
 
-std::string TTempFolder::operator/(const std::string& name) const {
-#ifdef _WIN32
-  return Folder + "\\" + name;
-#else
-  return Folder + "/" + name;
-#endif
-}
+std::string TTempFolder::operator/(const std::string& name) const { return Folder + kSeparator + name; }
 
 std::vector<std::string> TTempFolder::Files() const {
   std::vector<std::string> files;
@@ -218,6 +213,14 @@ TBytes PackedOf(const TZipMember& member) {
 
 }  // namespace
 
+TZipMember MakeMember(const std::string& name, const TBytes& content, uint16_t method) {
+  TZipMember member;
+  member.Name = name;
+  member.Content = content;
+  member.Method = method;
+  return member;
+}
+
 TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout) {
   TBytes out = layout.Prefix;
   const uint32_t offsetBase = layout.OffsetsIgnorePrefix ? static_cast<uint32_t>(layout.Prefix.size()) : 0;
@@ -288,25 +291,6 @@ size_t CentralDirectoryOffset(const TBytes& archive) {
 }
 
 namespace {
-
-class TBitWriter {
-public:
-  void Bits(uint32_t value, unsigned count) {
-    for (unsigned i = 0; i < count; ++i) {
-      if (Used == 0) Out.push_back(0);
-      Out.back() |= static_cast<uint8_t>(((value >> i) & 1) << Used);
-      Used = (Used + 1) % 8;
-    }
-  }
-  // Huffman codes go most significant bit first.
-  void Code(uint32_t code, unsigned length) {
-    for (unsigned i = length; i-- > 0;) Bits((code >> i) & 1, 1);
-  }
-  TBytes Out;
-
-private:
-  unsigned Used = 0;
-};
 
 const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
@@ -389,6 +373,36 @@ TBytes TextBytes(size_t size, uint32_t seed) {
 }
 
 TBytes BytesOf(const std::string& text) { return TBytes(text.begin(), text.end()); }
+
+void TBitWriter::Bits(uint32_t value, unsigned count) {
+  for (unsigned i = 0; i < count; ++i) {
+    if (Used == 0) Out.push_back(0);
+    Out.back() |= static_cast<uint8_t>(((value >> i) & 1) << Used);
+    Used = (Used + 1) % 8;
+  }
+}
+
+void TBitWriter::Code(uint32_t code, unsigned length) {
+  for (unsigned i = length; i-- > 0;) Bits((code >> i) & 1, 1);
+}
+
+void TBitWriter::AlignToByte() { Used = 0; }
+
+TSingleResult ExtractSingle(const TZipMember& member, bool passCentral) {
+  TTempFolder folder;
+  std::string archive = folder / "single.zip";
+  TBytes zip = BuildZip({member});
+  WriteFile(archive, zip);
+  TBytes packed = member.Packed.value_or(member.Method == 8 ? DeflateFixed(member.Content) : member.Content);
+  TCentralFacts facts{member.Crc32.value_or(Crc32Of(member.Content)), static_cast<int64_t>(packed.size()),
+                      static_cast<int64_t>(member.Content.size())};
+  std::string output = folder / (std::string("out") + kSeparator + "member.bin");
+  TSingleResult single;
+  single.Result = UnzipMember(archive.c_str(), output.c_str(), 0, 0, passCentral ? &facts : nullptr);
+  single.OutputExists = PathExists(output);
+  if (single.OutputExists) single.Output = ReadFile(output);
+  return single;
+}
 
 // ---- Reports ----
 

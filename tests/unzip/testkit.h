@@ -15,6 +15,12 @@ using TBytes = std::vector<uint8_t>;
 
 // ---- Files and folders ----
 
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
 // A path of the machine running the tests as the program under test spells it (under Wine
 // the Unix root is drive Z:).
 std::string HostPath(const std::string& unixPath);
@@ -80,6 +86,8 @@ struct TZipMember {
   uint32_t DosDateTime = 0x5A8C6000;   // 2025-04-12 12:00:00
 };
 
+TZipMember MakeMember(const std::string& name, const TBytes& content, uint16_t method = 8);
+
 struct TZipLayout {
   TBytes Prefix;                 // bytes before the first local header
   bool OffsetsIgnorePrefix = false;  // stored offsets count from the first local header
@@ -89,6 +97,27 @@ struct TZipLayout {
 TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout = {});
 // Position of the central directory and of the end record in an archive BuildZip made.
 size_t CentralDirectoryOffset(const TBytes& archive);
+
+// Extracts the one member of an archive built around it with UnzipMember (handing over the
+// central directory's facts when passCentral) into a missing subfolder of a scratch folder.
+struct TSingleResult {
+  int32_t Result = 0;
+  bool OutputExists = false;
+  TBytes Output;
+};
+TSingleResult ExtractSingle(const TZipMember& member, bool passCentral = true);
+
+// Writes a bit stream least significant bit first, as deflate reads it.
+class TBitWriter {
+public:
+  void Bits(uint32_t value, unsigned count);
+  void Code(uint32_t code, unsigned length);  // a Huffman code, most significant bit first
+  void AlignToByte();
+  TBytes Out;
+
+private:
+  unsigned Used = 0;
+};
 
 // A deflate stream of one fixed-code block with greedy LZ77 matches.
 TBytes DeflateFixed(const TBytes& content);

@@ -1,0 +1,299 @@
+// TBriskUnzip over archives built for each case: report sequences, flat extraction,
+// selection, the overwrite query, failing members, the abort key, early refusals, ListFiles,
+// sizes, and names that try to leave the target folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "BriskUnzip.h"
+#include "Platform.h"
+#include "UnzipEngine.h"
+#include "testkit.h"
+
+namespace {
+
+using namespace UnzipTestKit;
+
+const TBytes kA = BytesOf("content of a\n");
+const TBytes kB = BytesOf("content of b, a little longer\n");
+
+std::vector<TZipMember> ThreeMembers() {
+  return {MakeMember("a.txt", kA), MakeMember("docs/", {}, 0), MakeMember("docs/b.txt", kB)};
+}
+
+// The prefix is sought in the first three quarters of the file: the archive after it must be
+// large enough to push its header into that range.
+std::vector<TZipMember> ThreeMembersAndBulk() {
+  std::vector<TZipMember> members = ThreeMembers();
+  members.push_back(MakeMember("bulk.bin", RandomBytes(5000, 3), 0));
+  return members;
+}
+
+class TWalkTest : public ::testing::Test {
+protected:
+  void SetUp() override { ClearReports(); }
+  void TearDown() override { UnzipEngine().KeyProbe = QrxPlatform::IsKeyHeld; }
+
+  std::string Archive(const std::vector<TZipMember>& members, const TZipLayout& layout = {}) {
+    std::string path = Scratch / "archive.zip";
+    WriteFile(path, BuildZip(members, layout));
+    return path;
+  }
+  std::string Target() const { return Scratch / "T"; }
+  std::string InTarget(const std::string& relative) const { return Target() + kSeparator + relative; }
+  // Files below the scratch folder other than the archive, relative to it.
+  std::vector<std::string> Written() const {
+    std::vector<std::string> files = Scratch.Files();
+    std::erase(files, "archive.zip");
+    return files;
+  }
+  int32_t Extract(const std::string& archive) {
+    Unzip.SetZipFileName(archive.c_str());
+    Unzip.SetTargetDirectory(Target().c_str());
+    Unzip.SetReportHandler(RecordReport);
+    return Unzip.ExtractFiles();
+  }
+
+  TTempFolder Scratch;
+  TBriskUnzip Unzip{nullptr};
+};
+
+using S = std::vector<int32_t>;
+
+TEST_F(TWalkTest, ReportsEveryStepOfEveryMember) {
+  EXPECT_EQ(Extract(Archive(ThreeMembers())), 3);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1000, -1002, -1000, -1001, -1002, -1005}));
+  EXPECT_TRUE(QrxPlatform::FolderExists(InTarget("docs").c_str()));
+  EXPECT_EQ(ReadFile(InTarget("a.txt")), kA);
+  EXPECT_EQ(ReadFile(InTarget(std::string("docs") + kSeparator + "b.txt")), kB);
+  const TRecordedReport& start = Recorded.front();
+  EXPECT_EQ(start.Code, UZ_REPORT_ARCHIVE_START);
+  EXPECT_EQ(start.UnpackedSize, static_cast<int64_t>(kA.size() + kB.size()));
+  EXPECT_FALSE(start.IsFolder);
+  const TRecordedReport& folderStart = Recorded[4];
+  EXPECT_TRUE(folderStart.IsFolder);
+  std::string target = Target();
+  std::replace(target.begin(), target.end(), '/', '\\');  // the component speaks Windows paths
+  EXPECT_EQ(folderStart.FileName, target + "\\docs\\");
+  const TRecordedReport& end = Recorded.back();
+  EXPECT_EQ(end.Code, UZ_REPORT_ARCHIVE_END);
+  EXPECT_EQ(end.DateTime, 0xFFFFFFFFu);
+  EXPECT_EQ(end.Method, 0);
+  EXPECT_EQ(end.UnpackedSize, static_cast<int64_t>(kA.size() + kB.size()));
+}
+
+TEST_F(TWalkTest, FlatExtractionDropsFoldersButCountsThem) {
+  Unzip.SetDontRecurse(true);
+  EXPECT_EQ(Extract(Archive(ThreeMembers())), 3);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1000, -1001, -1002, -1005}));
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/a.txt", "T/b.txt"}));
+}
+
+TEST_F(TWalkTest, FlatExtractionLetsTheLastOfTwoNamesWin) {
+  Unzip.SetDontRecurse(true);
+  EXPECT_EQ(Extract(Archive({MakeMember("x/r.dat", kA), MakeMember("y/r.dat", kB)})), 2);
+  EXPECT_EQ(ReadFile(InTarget("r.dat")), kB);
+}
+
+TEST_F(TWalkTest, SelectionPatternTakesMatchingNamesOnly) {
+  struct TRow {
+    const char* Pattern;
+    int32_t Count;
+    int64_t Unpacked;
+  } rows[] = {
+      {"*.TXT", 2, static_cast<int64_t>(kA.size() + kB.size())},
+      {"docs\\*", 2, static_cast<int64_t>(kB.size())},
+      {"?.txt", 1, static_cast<int64_t>(kA.size())},
+      {"*.*", 3, static_cast<int64_t>(kA.size() + kB.size())},
+      {"", 3, static_cast<int64_t>(kA.size() + kB.size())},
+      {"*.exe", 0, 0},
+  };
+  std::string archive = Archive(ThreeMembers());
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Pattern);
+    ClearReports();
+    Unzip.SetFilesToExtract(row.Pattern);
+    EXPECT_EQ(Extract(archive), row.Count);
+    EXPECT_EQ(Recorded.back().UnpackedSize, row.Unpacked);
+  }
+}
+
+bool KeepExisting(TUnzipReport*) { return false; }
+bool ReplaceExisting(TUnzipReport*) { return true; }
+
+TEST_F(TWalkTest, OverwriteQueryCanKeepAnExistingFile) {
+  std::string archive = Archive({MakeMember("a.txt", kA)});
+  ForceFolders(Target().c_str());
+  WriteFile(InTarget("a.txt"), BytesOf("old"));
+  Unzip.SetOverwriteQuery(KeepExisting);
+  EXPECT_EQ(Extract(archive), 1);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1005}));
+  EXPECT_EQ(Recorded[2].Code, static_cast<int32_t>(kA.size()));
+  EXPECT_EQ(Recorded[2].Method, 9);
+  EXPECT_EQ(ReadFile(InTarget("a.txt")), BytesOf("old"));
+}
+
+TEST_F(TWalkTest, ExistingReadOnlyFileIsReplaced) {
+  std::string archive = Archive({MakeMember("a.txt", kA)});
+  ForceFolders(Target().c_str());
+  WriteFile(InTarget("a.txt"), BytesOf("old"));
+  QrxPlatform::SetAttributes(InTarget("a.txt").c_str(), 1);
+  Unzip.SetOverwriteQuery(ReplaceExisting);
+  EXPECT_EQ(Extract(archive), 1);
+  EXPECT_EQ(ReadFile(InTarget("a.txt")), kA);
+}
+
+TEST_F(TWalkTest, FailingMembersAreReportedAndTheWalkGoesOn) {
+  TZipMember altered = MakeMember("bad.txt", kA);
+  altered.Crc32 = 0x12345678;
+  TZipMember reduced = MakeMember("reduced.txt", kA, 2);
+  reduced.Packed = kA;
+  TZipMember locked = MakeMember("locked.txt", kA, 0);
+  locked.Flags = 1;
+  EXPECT_EQ(Extract(Archive({altered, reduced, locked, MakeMember("good.txt", kB)})), 1);
+  // The altered member's data is written (one block) before its CRC is known.
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1003, -1000, -1003, -1000, -1003, -1000, -1001, -1002, -1005}));
+  std::vector<int32_t> errors;
+  for (const TRecordedReport& report : Recorded)
+    if (report.Status == UZ_REPORT_MEMBER_ERROR) errors.push_back(report.Code);
+  EXPECT_EQ(errors, (S{UZ_CRC_MISMATCH, UZ_UNSUPPORTED, UZ_ENCRYPTED}));
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/good.txt"}));
+}
+
+TEST_F(TWalkTest, DamagedDataEndsTheWalk) {
+  TZipMember damaged = MakeMember("bad.bin", kA);
+  damaged.Packed = TBytes{0xFF, 0xFF, 0xFF};  // block type 3
+  EXPECT_EQ(Extract(Archive({MakeMember("a.txt", kA), damaged, MakeMember("b.txt", kB)})), UZ_BAD_DATA);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1000, UZ_BAD_DATA}));
+  EXPECT_EQ(Recorded.back().Code, UZ_FATAL_REPORT);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/a.txt"}));
+}
+
+TEST_F(TWalkTest, EscapeHeldAbortsALargeMember) {
+  for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
+    SCOPED_TRACE(method);
+    ClearReports();
+    UnzipEngine().KeyProbe = [](int key) { return key == 27; };
+    EXPECT_EQ(Extract(Archive({MakeMember("big.bin", RandomBytes(600000, 4), method)})), UZ_ABORTED);
+    EXPECT_EQ(Recorded.back().Status, UZ_ABORTED);
+    EXPECT_EQ(Recorded.back().Code, UZ_FATAL_REPORT);
+    EXPECT_TRUE(Written().empty());
+  }
+}
+
+TEST_F(TWalkTest, EarlyRefusalsSendNoReport) {
+  std::string notArchive = Scratch / "plain.txt";
+  WriteFile(notArchive, TextBytes(5000, 1));
+  EXPECT_EQ(Extract(notArchive), UZ_NOT_ARCHIVE);
+  EXPECT_EQ(Unzip.GetUnpackedSize(), 5000);
+  EXPECT_EQ(Unzip.GetPackedSize(), 5000);
+  EXPECT_EQ(Extract(Scratch.Path()), UZ_NOT_ARCHIVE);  // a folder
+  Unzip.SetTargetDirectory("");
+  EXPECT_EQ(Unzip.ExtractFiles(), UZ_MISSING_ARGUMENT);
+  // A local header and an end record at position 30, with no room for a directory before it.
+  TBytes early(30 + 22, 0);
+  for (size_t at : {size_t(0), size_t(30)}) early[at] = 'P', early[at + 1] = 'K';
+  early[2] = 3, early[3] = 4, early[32] = 5, early[33] = 6;
+  WriteFile(Scratch / "early.zip", early);
+  EXPECT_EQ(Extract(Scratch / "early.zip"), UZ_NO_DIRECTORY);
+  EXPECT_TRUE(Recorded.empty());
+  TBriskUnzip lister(nullptr);
+  lister.SetZipFileName(notArchive.c_str());
+  EXPECT_EQ(lister.ListFiles(), UZ_MISSING_ARGUMENT);  // no handler
+}
+
+TEST_F(TWalkTest, ListFilesReportsStoredNames) {
+  Unzip.SetZipFileName(Archive(ThreeMembers()).c_str());
+  Unzip.SetReportHandler(RecordReport);
+  Unzip.SetFilesToExtract("*.txt");
+  EXPECT_EQ(Unzip.ListFiles(), 2);
+  ASSERT_EQ(Recorded.size(), 3u);
+  EXPECT_EQ(Recorded[0].FileName, "a.txt");
+  EXPECT_EQ(Recorded[1].FileName, "docs\\b.txt");
+  EXPECT_EQ(Recorded[1].Code, 0);
+  EXPECT_EQ(Recorded[1].Status, UZ_REPORT_PROGRESS);
+  EXPECT_EQ(Recorded[2].Code, 2);
+  EXPECT_TRUE(Written().empty());
+  EXPECT_EQ(Unzip.GetUnpackedSize(), static_cast<int64_t>(kA.size() + kB.size()));
+}
+
+TEST_F(TWalkTest, ArchiveLayoutsAreFound) {
+  struct TRow {
+    const char* Name;
+    TZipLayout Layout;
+  } rows[] = {
+      {"prefix with adjusted offsets", {TBytes(1000, 'x'), false, ""}},
+      {"prefix with offsets from the archive's start", {TBytes(1000, 'x'), true, ""}},
+      {"end record behind a 5,000-byte comment", {{}, false, std::string(5000, 'c')}},
+      {"end record behind a 65,535-byte comment", {{}, false, std::string(65535, 'c')}},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ClearReports();
+    EXPECT_EQ(Extract(Archive(ThreeMembersAndBulk(), row.Layout)), 4);
+    EXPECT_EQ(ReadFile(InTarget("a.txt")), kA);
+  }
+}
+
+TEST_F(TWalkTest, DamagedDirectoryEntryEndsTheWalkNormally) {
+  TBytes zip = BuildZip(ThreeMembers());
+  size_t second = CentralDirectoryOffset(zip) + 46 + 5;  // after the first entry and its name
+  zip[second] = 'X';
+  WriteFile(Scratch / "archive.zip", zip);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 1);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1005}));
+}
+
+TEST_F(TWalkTest, NamesNeverLeaveTheTargetFolder) {
+  const char* names[] = {"../up.txt", "..\\up2.txt", "C:\\drive.txt", "/root.txt", "a/../../deep.txt",
+                         "x/. ./y.txt", ".../dots.txt", "CON", "d/nul.txt", "q?.txt"};
+  std::vector<TZipMember> members;
+  for (const char* name : names) members.push_back(MakeMember(name, BytesOf(name)));
+  EXPECT_EQ(Extract(Archive(members)), static_cast<int32_t>(members.size()));
+  std::vector<std::string> written = Written();
+  EXPECT_EQ(written.size(), members.size());
+  for (const std::string& file : written) EXPECT_EQ(file.rfind("T/", 0), 0u) << file;
+  EXPECT_EQ(ReadFile(InTarget("up.txt")), BytesOf("../up.txt"));
+  EXPECT_EQ(ReadFile(InTarget(std::string("a") + kSeparator + "deep.txt")), BytesOf("a/../../deep.txt"));
+  EXPECT_EQ(ReadFile(InTarget("_CON")), BytesOf("CON"));
+}
+
+TEST_F(TWalkTest, OutputPathTooLongIsAMemberError) {
+  std::string longName(250, 'n');
+  EXPECT_EQ(Extract(Archive({MakeMember(longName, kA), MakeMember("a.txt", kA)})), 1);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1003, -1000, -1001, -1002, -1005}));
+  EXPECT_EQ(Recorded[2].Code, UZ_WRITE_ERROR);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/a.txt"}));
+}
+
+TEST_F(TWalkTest, TextPropertiesRefuseWhatTheyCannotHold) {
+  EXPECT_STREQ(Unzip.FilesToExtract(), "*.*");
+  EXPECT_TRUE(Unzip.SetZipFileName(std::string(254, 'z').c_str()));
+  EXPECT_EQ(std::string(Unzip.ZipFileName()), std::string(254, 'z'));
+  EXPECT_FALSE(Unzip.SetZipFileName(std::string(255, 'z').c_str()));
+  EXPECT_STREQ(Unzip.ZipFileName(), "");
+}
+
+TEST(Ratio, FollowsThePercentageRule) {
+  struct TRow {
+    int64_t Packed, Unpacked;
+    int8_t Ratio;
+  } rows[] = {{0, 0, 0}, {50, 100, 50}, {100, 100, 0}, {150, 100, -50}, {1, 3, 67},
+              {30000000, 100000000, 70}, {-1, 100, 101}};
+  for (const TRow& row : rows) EXPECT_EQ(UnzipRatio(row.Packed, row.Unpacked), row.Ratio) << row.Packed << "/" << row.Unpacked;
+}
+
+TEST(Component, OwnerDestroysOwnedComponents) {
+  static int destroyed = 0;
+  struct TCounted : TBriskUnzip {
+    using TBriskUnzip::TBriskUnzip;
+    ~TCounted() override { ++destroyed; }
+  };
+  auto* owner = new TComponent(nullptr);
+  new TCounted(owner);
+  new TCounted(owner);
+  delete owner;
+  EXPECT_EQ(destroyed, 2);
+}
+
+}  // namespace
