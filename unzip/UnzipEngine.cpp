@@ -173,6 +173,10 @@ int32_t TUnzipEngine::RunDecoder(uint16_t method) {
   switch (method) {
     case kMethodStored:
       return CopyStored(*this);
+    case kMethodShrunk:
+      return Unshrink(*this);
+    case kMethodImploded:
+      return Explode(*this);
     case kMethodDeflated:
       return Inflate(*this);
     default:

@@ -1,7 +1,7 @@
 #include "ZipFormat.h"
 
 bool IsSupportedMethod(uint16_t method) {
-  return method == kMethodStored || method == kMethodDeflated;
+  return method == kMethodStored || method == kMethodShrunk || method == kMethodImploded || method == kMethodDeflated;
 }
 
 bool ReadLocalHeader(QrxPlatform::TFile& archive, TLocalHeader& header) {
