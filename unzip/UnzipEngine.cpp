@@ -129,8 +129,13 @@ int32_t TUnzipEngine::ExtractOpenMember(const char* outputPath, int64_t localHea
   if (header.Flags & kFlagEncrypted) return UZ_ENCRYPTED;
   if (!IsSupportedMethod(header.Method) || PackedToRead == kZip64Marker || UnpackedExpected == kZip64Marker)
     return UZ_UNSUPPORTED;
-  if (!ArchiveFile->Seek(localHeaderOffset + kLocalHeaderSize + header.NameLength + header.ExtraLength))
-    return UZ_READ_ERROR;
+  const int64_t dataStart = localHeaderOffset + kLocalHeaderSize + header.NameLength + header.ExtraLength;
+  if (!ArchiveFile->Seek(dataStart)) return UZ_READ_ERROR;
+  // A header may claim more packed data than the archive holds: decoders that count on the
+  // packed size see only what is there, and the member ends as data run out.
+  const int64_t available = std::max<int64_t>(0, ArchiveFile->Size() - dataStart);
+  const bool truncated = PackedToRead != UZ_SIZE_UNKNOWN && PackedToRead > available;
+  if (truncated) PackedToRead = available;
 
   if (int32_t created = CreateOutput(outputPath); created != UZ_OK || EndsWithSeparator(outputPath)) return created;
 
@@ -141,6 +146,7 @@ int32_t TUnzipEngine::ExtractOpenMember(const char* outputPath, int64_t localHea
   bool matches = ~RunningCrc == expectedCrc && (!sizeKnown || BytesWritten == UnpackedExpected) &&
                  (!central || (~RunningCrc == central->Crc32 && BytesWritten == central->UnpackedSize));
   if (OutputOverflow) result = UZ_BAD_DATA;
+  if (truncated && (result == UZ_OK || result == UZ_CRC_MISMATCH)) result = UZ_READ_ERROR;
   if (result == UZ_OK && !matches) result = UZ_CRC_MISMATCH;
   return FinishOutput(outputPath, result, header.DosDateTime);
 }

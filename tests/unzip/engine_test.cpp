@@ -34,6 +34,11 @@ TZipMember WithPacked(TZipMember member, TBytes packed, uint16_t method) {
   return member;
 }
 
+TZipMember ClaimingPacked(TZipMember member, uint32_t packedSize) {
+  member.LocalPackedSize = packedSize;
+  return member;
+}
+
 TZipMember WithCrc(TZipMember member, uint32_t crc) {
   member.Crc32 = crc;
   return member;
@@ -59,6 +64,10 @@ std::vector<TMemberCase> MemberCases() {
       // The local header declares 1,000 bytes but holds the whole text.
       {"stored, more data than declared", WithPacked(MakeMember("m", TBytes(text.begin(), text.begin() + 1000), 0), text, 0),
        true, UZ_BAD_DATA},
+      // A header claiming far more packed data than the archive holds: the data runs out at
+      // the archive's end, it is not read as endless filler.
+      {"deflated, header claims 2 GiB of packed data", ClaimingPacked(deflated, 0x7FFFFFF0), true, UZ_READ_ERROR},
+      {"stored, header claims more than the archive holds", ClaimingPacked(stored, 0x7FFFFFF0), true, UZ_BAD_DATA},
       {"empty stored member", MakeMember("m", {}, 0), true, UZ_OK},
       {"empty deflated member", MakeMember("m", {}), true, UZ_OK},
   };
@@ -116,6 +125,21 @@ TEST(UnzipMember, OutputPathsTooLongAreRefused) {
   std::string output = folder / std::string(UZ_PATH_MAX, 'n');
   EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0), UZ_WRITE_ERROR);
   EXPECT_EQ(folder.Files().size(), 1u);
+}
+
+// A real shrunk member whose local header claims 2 GiB both packed and unpacked, at the very
+// end of its file: the decoder that reads by packed size must stop where the file ends,
+// not decode gigabytes of filler.
+TEST(UnzipMember, ClaimedSizesAreBoundedByTheArchive) {
+  TBytes zip = ReadFile(CorpusFolder() + "/zip2-legacy_shrink.zip");
+  size_t dataEnd = 30 + (zip[26] | zip[27] << 8) + (zip[28] | zip[29] << 8) + 709;  // 709 bytes packed
+  zip.resize(dataEnd);
+  for (size_t field : {18u, 22u}) zip[field] = 0xF0, zip[field + 1] = 0xFF, zip[field + 2] = 0xFF, zip[field + 3] = 0x7F;
+  TTempFolder folder;
+  WriteFile(folder / "a.zip", zip);
+  std::string output = folder / "m";
+  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0), UZ_READ_ERROR);
+  EXPECT_FALSE(PathExists(output));
 }
 
 std::string NestedArchive;

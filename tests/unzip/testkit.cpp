@@ -236,7 +236,7 @@ TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout
     Put16(out, member.Method);
     Put32(out, member.DosDateTime);
     Put32(out, deferred ? 0 : crc);
-    Put32(out, deferred ? 0 : static_cast<uint32_t>(packed.size()));
+    Put32(out, deferred ? 0 : member.LocalPackedSize.value_or(static_cast<uint32_t>(packed.size())));
     Put32(out, deferred ? 0 : static_cast<uint32_t>(member.Content.size()));
     Put16(out, static_cast<uint32_t>(member.Name.size()));
     Put16(out, 0);

@@ -82,6 +82,7 @@ struct TZipMember {
   uint16_t Flags = 0;                  // bit 3: sizes and CRC follow the data
   bool DescriptorSignature = true;     // with bit 3: the descriptor begins with "PK" 7 8
   std::optional<uint32_t> Crc32;       // declared CRC when not Content's
+  std::optional<uint32_t> LocalPackedSize;  // what the local header claims, when not the truth
   uint8_t Attributes = 0;              // MS-DOS attributes (host MS-DOS)
   uint32_t DosDateTime = 0x5A8C6000;   // 2025-04-12 12:00:00
 };
