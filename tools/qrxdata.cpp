@@ -21,7 +21,7 @@ constexpr char Usage[] =
     "       qrxdata dump [--sigs|--bho] FILE [OUTPUT]\n"
     "       qrxdata check [--sigs|--bho] FILE...\n"
     "Sources are text, one item a line, fields separated by tabs, # comments:\n"
-    "  signatures: name, pattern (pairs of hex digits; units with ?, space or : are wildcards)\n"
+    "  signatures: name, pattern (pairs of hex digits, ?? 4? ?D wildcards, :: gaps; see engine/PATTERNS.md)\n"
     "  database:   kind (T toolbar, S spyware), CLSID, info, display name [, spare byte as hex]\n"
     "Data files end in .DAT; a name starting QRX_SIG or QRX_BHOTB tells the kind, else give --sigs or --bho.\n";
 

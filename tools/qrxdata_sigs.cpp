@@ -1,5 +1,6 @@
 #include "qrxdata_sigs.h"
 
+#include "pattern.h"
 #include "qrxdata_records.h"
 #include "tns_signature_file.h"
 
@@ -9,26 +10,40 @@ namespace {
 
 constexpr char HeaderName[] = "Quorvex signatures";
 
-void CheckPattern(const TLocation& where, const std::string& pattern, TDiagnostics& diagnostics) {
-  if (pattern.empty()) {
-    diagnostics.Error(where, "empty pattern: the engine ignores it");
-    return;
+// The units of `pattern` that the engine finds meaningless (a wildcard pair such as "G?").
+void ReportMeaninglessUnits(const TLocation& where, std::string_view pattern, TDiagnostics& diagnostics) {
+  for (std::size_t i = 0; i + 1 < pattern.size(); i += 2) {
+    const std::string_view unit = pattern.substr(i, 2);
+    if (qrx::engine::parsePattern(unit).status == qrx::engine::PatternStatus::BadUnit) {
+      diagnostics.Error(where, "unit ", i / 2 + 1, " ", Quoted(unit), " means nothing to the engine: it ignores the signature");
+    }
   }
+}
+
+// What the program's loader stops at, then what makes the engine ignore the signature.
+void CheckPattern(const TLocation& where, const std::string& pattern, TDiagnostics& diagnostics) {
   if (pattern.size() % 2 != 0) {
     diagnostics.Error(where, "pattern of odd length: its last character ", Quoted(pattern.substr(pattern.size() - 1)),
                       " belongs to no unit");
   }
-  std::size_t hexUnits = 0;
+  bool loaderStops = false;
   ForEachCheckedUnit(pattern, [&](std::size_t number, std::string_view unit) {
-    if (IsHexPair(unit)) {
-      ++hexUnits;
-    } else {
-      diagnostics.Error(where, "unit ", number, " ", Quoted(unit),
-                        " is not two hexadecimal digits (the program stops loading at '$", unit, "')");
-    }
+    if (IsHexPair(unit)) return;
+    loaderStops = true;
+    diagnostics.Error(where, "unit ", number, " ", Quoted(unit),
+                      " is not two hexadecimal digits (the program stops loading at '$", unit, "')");
   });
-  if (hexUnits == 0) {
-    diagnostics.Error(where, "pattern without a hexadecimal unit: made of wildcards only, the engine ignores it");
+  if (loaderStops) return;
+  switch (qrx::engine::parsePattern(pattern).status) {
+    case qrx::engine::PatternStatus::Empty:
+      diagnostics.Error(where, "no byte to look for: the engine ignores the signature");
+      break;
+    case qrx::engine::PatternStatus::NoAnchor:
+      diagnostics.Error(where, "no piece between gaps holds two exact bytes: the engine ignores the signature");
+      break;
+    case qrx::engine::PatternStatus::BadUnit: ReportMeaninglessUnits(where, pattern, diagnostics); break;
+    case qrx::engine::PatternStatus::Ok:
+    case qrx::engine::PatternStatus::TooLong: break;  // the length is reported on its own
   }
 }
 

@@ -43,7 +43,7 @@ std::string Quote(const std::string& path) { return "\"" + path + "\""; }
 TEST(QrxDataProgramTest, BuildsAndRefusesAsTheBuildExpects) {
   TTempDir dir;
   WriteFile(dir / "good.txt", "# test\nEICAR-Test-File\t58354F21\n");
-  WriteFile(dir / "bad.txt", "Good\t41\nBad\t4D5G\n");
+  WriteFile(dir / "bad.txt", "Good\t4142\nBad\t4D5G\n");
 
   const TRun good = RunProgram("build-sigs " + Quote(dir / "good.txt") + " " + Quote(dir / "QRX_SIG.DAT"), dir / "log");
   EXPECT_EQ(good.Status, 0) << good.Output;

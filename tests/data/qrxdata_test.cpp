@@ -52,7 +52,7 @@ const char SignatureSource[] =
     "EICAR-Test-File\t58354F2150254041505B345C505A58353428505E2937434329377D2445494341522D5354414E44\r\n"
     "\n"
     "   \n"
-    "Wild\t4D5A??90 1::G?\n"
+    "Wild\t4D5A??90  ::5?\n"
     "Back\\\\slash \\x09tab \xE9" "\t4d5a\n"
     "\\x23 not a comment\t00FF\n"
     " spaced name \t0102";
@@ -82,7 +82,7 @@ TEST_F(QrxDataTest, BuiltSignaturesAreWhatTheProgramLoads) {
   ASSERT_TRUE(LoadSignatureFile(Dir / "QRX_SIG.DAT"));
   ASSERT_EQ(SignatureCount(), 5);
   EXPECT_EQ(SignatureTable()[1].Name.Str(), "Wild");
-  EXPECT_EQ(SignatureTable()[1].Pattern.Str(), "4D5A??90 1::G?");
+  EXPECT_EQ(SignatureTable()[1].Pattern.Str(), "4D5A??90  ::5?");
   EXPECT_EQ(SignatureTable()[1].PairCount, 7);
   EXPECT_EQ(SignatureTable()[2].Name.Str(), "Back\\slash \ttab \xE9");
   EXPECT_EQ(SignatureTable()[3].Name.Str(), "# not a comment");
@@ -123,19 +123,23 @@ std::vector<TSourceErrorCase> SourceErrorCases() {
   std::string tooManyEntries;
   for (int i = 1; i <= 40001; ++i) tooManyEntries += "S\t" + NumberedClsid(i) + "\t\tname\n";
   return {
-      {"missing tab", "build-sigs", "ok\t41\nno tab here\n", {":2: expected a name, a tab and a pattern"}},
-      {"extra field", "build-sigs", "a\t41\t42\n", {":1: expected a name, a tab and a pattern"}},
+      {"missing tab", "build-sigs", "ok\t4142\nno tab here\n", {":2: expected a name, a tab and a pattern"}},
+      {"extra field", "build-sigs", "a\t4142\t42\n", {":1: expected a name, a tab and a pattern"}},
       {"bad hex units", "build-sigs", "# c\nA\t4D5G\nB\t41GZ??x1\n",
        {":2: unit 2 '5G' is not two hexadecimal digits", ":3: unit 2 'GZ'", ":3: unit 4 'x1'"}},
-      {"name over 64", "build-sigs", "ok\t41\n" + std::string(65, 'n') + "\t41\n",
+      {"name over 64", "build-sigs", "ok\t4142\n" + std::string(65, 'n') + "\t4142\n",
        {":2: name of 65 characters is longer than 64"}},
       {"pattern over 254", "build-sigs", "p\t" + std::string(256, 'A') + "\n",
        {":1: pattern of 256 characters is longer than 254"}},
-      {"empty name and pattern", "build-sigs", "\t\n", {":1: empty name", ":1: empty pattern"}},
+      {"empty name and pattern", "build-sigs", "\t\n", {":1: empty name", ":1: no byte to look for"}},
       {"odd pattern", "build-sigs", "o\t41424\n", {":1: pattern of odd length: its last character '4'"}},
-      {"wildcards only", "build-sigs", "w\t??::  \n", {":1: pattern without a hexadecimal unit"}},
-      {"duplicate pattern", "build-sigs", "a\t4d5a\nb\t41\nc\t4D5A\n", {":3: same pattern as ", ":1"}},
-      {"bad escape", "build-sigs", "a\\q\t41\nb\\x4\t42\n", {":1: bad escape '\\q'", ":2: bad escape"}},
+      {"no bytes", "build-sigs", "w\t  ::\n", {":1: no byte to look for: the engine ignores the signature"}},
+      {"no anchor", "build-sigs", "w\t4D::5A\nv\t??4?\n",
+       {":1: no piece between gaps holds two exact bytes", ":2: no piece between gaps"}},
+      {"meaningless units", "build-sigs", "m\t4D5AG?" "?-\n",
+       {":1: unit 3 'G?' means nothing to the engine", ":1: unit 4 '?-' means nothing"}},
+      {"duplicate pattern", "build-sigs", "a\t4d5a\nb\t4142\nc\t4D5A\n", {":3: same pattern as ", ":1"}},
+      {"bad escape", "build-sigs", "a\\q\t4142\nb\\x4\t4243\n", {":1: bad escape '\\q'", ":2: bad escape"}},
       {"38000 signatures", "build-sigs", tooMany, {":38000: signature 38000 of 38000: the table holds 37999"}},
       {"field count", "build-bho", "T\t" + clsid + "\tinfo\n", {":1: expected kind, CLSID, info and display name"}},
       {"kinds", "build-bho", "t\t" + clsid + "\t\tx\nTS\t" + NumberedClsid(2) + "\t\ty\n",
@@ -176,10 +180,10 @@ TEST_F(QrxDataTest, SourceErrorsAreNamedByLineAndNothingIsWritten) {
 // Data files written by anything: check reports what the program would silently cut, drop or
 // stop at, by file and record.
 TEST_F(QrxDataTest, CheckOfDataFilesNamesTheRecords) {
-  const std::string sig = Write("QRX_SIG.DAT", SignatureFile({{"A", "41"}, {"B", "4D5G"}}) +
-                                                   SignatureRecord(std::string(70, 'n'), "42", 70) +
+  const std::string sig = Write("QRX_SIG.DAT", SignatureFile({{"A", "4142"}, {"B", "4D5G"}}) +
+                                                   SignatureRecord(std::string(70, 'n'), "4243", 70) +
                                                    std::string(10, 'x'));
-  const std::string sig2 = Write("QRX_SIG2.DAT", SignatureFile({{"C", "41"}}));
+  const std::string sig2 = Write("QRX_SIG2.DAT", SignatureFile({{"C", "4142"}}));
   const std::string bho = Write("qrx_bhotb.dat", BhoRecord('H', "", "", "") +
                                                      BhoRecord('T', NumberedClsid(1), "", "x", 50) +
                                                      BhoRecord('Q', NumberedClsid(2), "", "y"));
@@ -216,13 +220,13 @@ TEST_F(QrxDataTest, CheckCountsBothSignatureFilesTogether) {
 }
 
 TEST_F(QrxDataTest, DumpToAFileAndKindOptions) {
-  ASSERT_EQ(Tool({"build-sigs", Write("QRX_SIG.txt", "A\t41\n"), Dir / "custom.dat"}).Status, 0);
+  ASSERT_EQ(Tool({"build-sigs", Write("QRX_SIG.txt", "A\t4142\n"), Dir / "custom.dat"}).Status, 0);
   const TRun unknown = Tool({"dump", Dir / "custom.dat"});
   EXPECT_EQ(unknown.Status, 2);
   EXPECT_NE(unknown.Err.find("cannot tell the kind"), std::string::npos);
 
   ASSERT_EQ(Tool({"dump", "--sigs", Dir / "custom.dat", Dir / "dump.txt"}).Status, 0);
-  EXPECT_EQ(ItemLines(ReadFile(Dir / "dump.txt")), std::vector<std::string>{"A\t41"});
+  EXPECT_EQ(ItemLines(ReadFile(Dir / "dump.txt")), std::vector<std::string>{"A\t4142"});
   EXPECT_FALSE(Exists("dump.txt.part"));
 }
 
@@ -232,7 +236,7 @@ struct TUsageCase {
 };
 
 TEST_F(QrxDataTest, UsageAndFileErrorsExitWithStatus2) {
-  const std::string source = Write("QRX_SIG.txt", "A\t41\n");
+  const std::string source = Write("QRX_SIG.txt", "A\t4142\n");
   const TUsageCase cases[] = {
       {{}, "no command given"},
       {{"frobnicate"}, "unknown command frobnicate"},
