@@ -83,11 +83,17 @@ class AtomIndex {
 
   template <bool kOnlyFullLength, typename OnHit>
   void scanLevels(const std::uint8_t* data, std::size_t begin, std::size_t end, OnHit& onHit) const {
+    // Local copies: the hit callback writes memory, which would otherwise make the compiler
+    // reload the level's fields at every position.
     const Level& full = levels_[kMaxAtomLength - 1];
+    const std::uint64_t* bitmap = full.bitmap.data();
+    const unsigned shift = full.bitmapShift;
     for (std::size_t pos = begin; pos < end; ++pos) {
       const std::uint32_t word = load32(data + pos);
       if constexpr (kOnlyFullLength) {
-        testLevel(full, word, pos, onHit);
+        const std::uint32_t h = hash(word);
+        const std::uint32_t bit = h >> shift;
+        if ((bitmap[bit >> 6] >> (bit & 63)) & 1) probe(full, word, h, pos, onHit);
       } else {
         for (const Level& level : levels_) {
           if (level.used()) testLevel(level, word, pos, onHit);

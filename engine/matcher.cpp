@@ -32,9 +32,12 @@ void appendWords(const std::vector<std::uint8_t>& bytes, std::vector<std::uint64
 }  // namespace
 
 std::unique_ptr<Matcher> Matcher::fromTable(const std::uint8_t* table, std::size_t count) {
+  count = std::min(count, kMaxSignatures);
   std::unique_ptr<Matcher> matcher(new Matcher);
   std::vector<AtomUse> atoms;
+  atoms.reserve(count);
   matcher->names_.reserve(count);
+  matcher->signatures_.reserve(count);
   for (std::size_t slot = 0; slot < count; ++slot) {
     const std::uint8_t* entry = table + slot * kEntrySize;
     matcher->names_.emplace_back(entryName(entry));

@@ -39,8 +39,8 @@ struct ScanOptions {
 
 class Matcher {
  public:
-  // Reads `count` packed records starting at `table`. Signatures that cannot be matched
-  // sensibly are left out and counted in stats().
+  // Reads `count` packed records starting at `table`, at most kMaxSignatures. Signatures that
+  // cannot be matched sensibly are left out and counted in stats().
   static std::unique_ptr<Matcher> fromTable(const std::uint8_t* table, std::size_t count);
 
   ScanResult scan(ByteSource& source, const ScanOptions& options = {}) const;

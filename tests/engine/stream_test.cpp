@@ -82,6 +82,19 @@ TEST(Stream, LongPieceAcrossChunkEdges) {
   }
 }
 
+// Long exact runs are looked for every few bytes only, so a later occurrence of a piece can be
+// seen before an earlier, overlapping one. The earlier one must still count: here only it
+// leaves room for the "B" after it.
+TEST(Stream, SampledPiecesKeepTheirEarliestOccurrence) {
+  const auto m = build({{"Overlap", "41424142414241::42"}});
+  for (std::size_t lead = 0; lead < 8; ++lead) {
+    const auto data = test::bytes(std::string(lead, '.') + "ABABABABA");
+    const ScanResult r = scanBytes(*m, data);
+    ASSERT_EQ(r.status, ScanStatus::Infected) << lead;
+    EXPECT_EQ(r.matchEnd, lead + 8) << lead;
+  }
+}
+
 TEST(Stream, RealFilesOnDisk) {
   const auto m = build({{"EICAR", test::hexOf(test::kEicar)}, {"Zeros", "0000000000000000::1122"}});
   test::TempDir dir;
