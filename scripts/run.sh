@@ -17,11 +17,12 @@ fi
 
 qrx_need_display
 shot="$QRX_BUILD/quorvex-main-window.png"
-"$QRX_BUILD/win32/wine-run" explorer /desktop=Quorvex,800x700 "$exe" &
+# The build's prefix runs every program in one Wine virtual desktop.
+"$QRX_BUILD/win32/wine-run" "$exe" &
 for i in $(seq 60); do
   sleep 1
   xdotool search --name '^Quorvex v1.5.0$' >/dev/null 2>&1 && break
 done
-sleep 2
+sleep 3
 import -window root "$shot"
 echo "Quorvex ran under Xvfb; screenshot of the main window: $shot"
