@@ -1,8 +1,10 @@
 // qrxscan: the engine as a command-line scanner for scripts and benchmarks.
 //
-//   qrxscan [-q] [--stats] -s SIGNATURES [-s SIGNATURES ...] PATH ...
+//   qrxscan [-q] [--stats] (-s SIGNATURES | -d DATA_FILE) ... PATH ...
 //
-// SIGNATURES is a text file of signatures, one a line: name, tab, pattern (PATTERNS.md).
+// SIGNATURES is a text file of signatures, one a line: name, tab, pattern (PATTERNS.md);
+// DATA_FILE a signature file of the program (QRX_SIG.DAT, QRX_SIG2.DAT). Signatures are
+// numbered in the order of the options.
 // Folders are scanned with all their subfolders. Each infected file gives one line on
 // standard output: its path, a tab, the signature's name. A summary follows on lines starting
 // with "#" unless -q is given; --stats adds timings. Problems go to standard error.
@@ -17,6 +19,9 @@
 
 #include "matcher.h"
 #include "signature_entry.h"
+#ifdef QRXSCAN_DATA_FILES
+#include "tns_signature_file.h"
+#endif
 
 namespace fs = std::filesystem;
 using qrx::engine::Matcher;
@@ -29,8 +34,13 @@ constexpr int kExitClean = 0;
 constexpr int kExitInfected = 1;
 constexpr int kExitError = 2;
 
+struct SignatureSource {
+  bool dataFile;  // a .DAT file of the program, else readable text
+  std::string path;
+};
+
 struct Options {
-  std::vector<std::string> signatureFiles;
+  std::vector<SignatureSource> signatureFiles;
   std::vector<std::string> paths;
   bool quiet = false;
   bool stats = false;
@@ -44,14 +54,14 @@ struct Tally {
 };
 
 void usage() {
-  std::fprintf(stderr, "usage: qrxscan [-q] [--stats] -s SIGNATURES [-s SIGNATURES ...] PATH ...\n");
+  std::fprintf(stderr, "usage: qrxscan [-q] [--stats] (-s SIGNATURES.txt | -d SIGNATURES.DAT) ... PATH ...\n");
 }
 
 bool parseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "-s" && i + 1 < argc) {
-      options.signatureFiles.push_back(argv[++i]);
+    if ((arg == "-s" || arg == "-d") && i + 1 < argc) {
+      options.signatureFiles.push_back({arg == "-d", argv[++i]});
     } else if (arg == "-q") {
       options.quiet = true;
     } else if (arg == "--stats") {
@@ -102,6 +112,37 @@ bool readSignatureFile(const std::string& path, std::vector<std::uint8_t>& table
   }
   return true;
 }
+
+#ifdef QRXSCAN_DATA_FILES
+// Appends the records of a signature file, read as the program reads it; warns about the
+// signatures the engine will ignore. False when the file can't be read or holds a bad unit.
+bool readDataFile(const std::string& path, std::vector<std::uint8_t>& table) {
+  try {
+    if (!LoadSignatureFile(path)) {
+      std::fprintf(stderr, "qrxscan: cannot read %s\n", path.c_str());
+      return false;
+    }
+  } catch (const ConversionError& error) {
+    std::fprintf(stderr, "qrxscan: %s: %s\n", path.c_str(), error.what());
+    return false;
+  }
+  const auto* records = reinterpret_cast<const std::uint8_t*>(SignatureTable());
+  for (std::int32_t i = 0; i < FilledSignatureSlots(); ++i) {
+    const std::uint8_t* record = records + static_cast<std::size_t>(i) * qrx::engine::kEntrySize;
+    if (const char* problem = ignoredReason(qrx::engine::parsePattern(qrx::engine::entryPattern(record)).status)) {
+      const std::string name(qrx::engine::entryName(record));
+      std::fprintf(stderr, "qrxscan: %s: record %d (%s): signature ignored: %s\n", path.c_str(), i + 1, name.c_str(), problem);
+    }
+    table.insert(table.end(), record, record + qrx::engine::kEntrySize);
+  }
+  return true;
+}
+#else
+bool readDataFile(const std::string& path, std::vector<std::uint8_t>&) {
+  std::fprintf(stderr, "qrxscan: %s: this build reads no signature data files\n", path.c_str());
+  return false;
+}
+#endif
 
 const char* notScannedReason(ScanStatus status) {
   switch (status) {
@@ -156,8 +197,9 @@ int main(int argc, char** argv) {
     return kExitError;
   }
   std::vector<std::uint8_t> table;
-  for (const std::string& file : options.signatureFiles) {
-    if (!readSignatureFile(file, table)) return kExitError;
+  for (const SignatureSource& source : options.signatureFiles) {
+    const bool read = source.dataFile ? readDataFile(source.path, table) : readSignatureFile(source.path, table);
+    if (!read) return kExitError;
   }
   const std::size_t count = std::min(table.size() / qrx::engine::kEntrySize, qrx::engine::kMaxSignatures);
   const auto initStart = std::chrono::steady_clock::now();

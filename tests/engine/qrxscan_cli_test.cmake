@@ -1,5 +1,6 @@
 # Runs the real qrxscan (under Wine in the Windows build) on a small folder tree and checks
 # its lines and exit codes. Arguments: -DQRXSCAN=exe [-DEMULATOR=runner] -DWORK=scratch-folder
+# [-DDATA_DIR=folder with the program's default QRX_SIG.DAT, which signs the EICAR file]
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/tree/sub/deeper)
 string(ASCII 88 53 79 33 80 37 64 65 80 91 52 92 80 90 88 53 52 40 80 94 41 55 67 67 41 55 125 36 EICAR_HEAD)
@@ -12,7 +13,7 @@ file(WRITE ${WORK}/clean-only.txt "clean\n")
 string(HEX "${EICAR}" EICAR_HEX)
 file(WRITE ${WORK}/sigs.txt
   "# test signatures\n"
-  "EICAR-Test-File\t${EICAR_HEX}\n"
+  "EICAR-From-Text\t${EICAR_HEX}\n"
   "Letters\t41424344\n"
   "MZ-Then-Letters\t4D5A::4142\n"
   "Useless\t41::42\n")
@@ -34,7 +35,7 @@ endfunction()
 
 run_qrxscan(out code -s sigs.txt tree)
 expect("infected tree must exit 1" code EQUAL 1)
-expect("EICAR line" out MATCHES "tree[/\\\\]sub[/\\\\]deeper[/\\\\]eicar.com\tEICAR-Test-File\n")
+expect("EICAR line" out MATCHES "tree[/\\\\]sub[/\\\\]deeper[/\\\\]eicar.com\tEICAR-From-Text\n")
 # "MZ" then "AB" ends at the B, before "ABCD" ends: the gapped signature wins.
 expect("earliest-ending signature" out MATCHES "tree[/\\\\]sub[/\\\\]both.bin\tMZ-Then-Letters\n")
 expect("clean files are not listed" NOT out MATCHES "clean.txt|empty.bin")
@@ -52,4 +53,12 @@ run_qrxscan(out code -s no-such-signatures.txt tree)
 expect("missing signature file must exit 2" code EQUAL 2)
 run_qrxscan(out code tree)
 expect("no signatures is a usage error" code EQUAL 2)
+if(DATA_DIR)
+  run_qrxscan(out code -d ${DATA_DIR}/QRX_SIG.DAT -s sigs.txt tree)
+  expect("data file: infected tree must exit 1" code EQUAL 1)
+  expect("data file: EICAR named by the data file's signature, the lower slot"
+         out MATCHES "eicar.com\tEICAR-Test-File\n")
+  run_qrxscan(out code -d ${WORK}/no-such.DAT tree)
+  expect("missing data file must exit 2" code EQUAL 2)
+endif()
 file(REMOVE_RECURSE ${WORK})
