@@ -239,7 +239,7 @@ void TFormQuorvex::ShowDualProcessorNotice(bool dual) {
   Led->Show(dual);
   Shape1.SetVisible(dual, Header->Handle());
   Shape2.SetVisible(true, Header->Handle());
-  Label4->SetText(dual ? kLongNotice : kShortNotice);
+  Label4->SetCaption(dual ? kLongNotice : kShortNotice);
 }
 
 void TFormQuorvex::ClearResultsGrid() { Grid->Invalidate(); }

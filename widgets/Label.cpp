@@ -21,7 +21,28 @@ TLabel::TLabel(HWND parent, const std::string& text, int x, int y, Look look, in
 
 void TLabel::SetCaption(const std::string& text) {
   SetText(text);
-  if (AutoSize_) FitToText();
+  if (AutoSize_) {
+    FitToText();
+  } else if (Look_.WordWrap) {
+    GrowToWrappedText();
+  }
+}
+
+// A wrapped text that needs more lines than the label has room for makes the label taller, as
+// fonts of some systems are wider than those the layout was drawn with.
+void TLabel::GrowToWrappedText() {
+  RECT area;
+  GetClientRect(Handle(), &area);
+  RECT needed = area;
+  HDC dc = GetDC(Handle());
+  {
+    TSelection font(dc, PaintFont());
+    std::string text = Text();
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, TextFormat(true) | DT_CALCRECT);
+  }
+  ReleaseDC(Handle(), dc);
+  if (needed.bottom > area.bottom)
+    SetWindowPos(Handle(), nullptr, 0, 0, area.right, needed.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TLabel::FitToText() {

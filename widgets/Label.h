@@ -15,7 +15,8 @@ class TLabel : public TWindow {
   TLabel(HWND parent, const std::string& text, int x, int y, Look look, int width = 0, int height = 0);
   TLabel(HWND parent, const std::string& text, int x, int y) : TLabel(parent, text, x, y, Look{}) {}
 
-  // Sets the text, and the size too for a label sized by its text.
+  // Sets the text, and the size too for a label sized by its text (or the height, for a
+  // wrapped text that would not fit).
   void SetCaption(const std::string& text);
   const Look& Appearance() const { return Look_; }
 
@@ -23,6 +24,7 @@ class TLabel : public TWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   virtual HFONT PaintFont() const { return Look_.Font; }
   void FitToText();
+  void GrowToWrappedText();
 
  private:
   void Paint(HDC dc);

@@ -184,12 +184,12 @@ class TDriver {
     for (int page = 0; page < 2; ++page) {
       ClickLink(links[page]);
       HWND title = Find(Main_, titles[page]);
-      Expect(WaitFor([&] { return title != nullptr && IsWindowVisible(title); }, 5000),
+      Expect(WaitFor([&] { return title != nullptr && IsWindowVisible(title); }, 15000),
              std::string("the link opens the page \"") + titles[page] + "\"");
       Expect(Capture(Main_, Shots_ + "\\" + names[page] + ".bmp"), std::string(names[page]) + " captured");
       for (HWND cancel : ByText(Main_, "&Annuler"))
         if (IsWindowVisible(cancel)) Press(cancel);
-      Expect(WaitFor([&] { return !IsWindowVisible(title); }, 5000), "\"&Annuler\" returns to the results page");
+      Expect(WaitFor([&] { return !IsWindowVisible(title); }, 15000), "\"&Annuler\" returns to the results page");
     }
   }
 
@@ -201,10 +201,10 @@ class TDriver {
     Expect(MessageBoxText(box) == "Analyse terminée", "the box says \"Analyse terminée\" (\"" + MessageBoxText(box) + "\")");
     Expect(IsWindowVisible(Stop_) && !IsWindowVisible(Go_), "during the box \"&Arrêter\" is shown");
     Press(Find(box, "OK"));
-    Expect(WaitFor([&] { return !IsWindow(box); }, 5000), "OK closes the box");
+    Expect(WaitFor([&] { return !IsWindow(box); }, 15000), "OK closes the box");
     Expect(IsWindowVisible(Stop_), "after the scan \"&Arrêter\" stays until pressed");
     Press(Stop_);
-    Expect(WaitFor([&] { return IsWindowVisible(Go_); }, 5000), "\"&Arrêter\" brings \"&Analyser !\" back");
+    Expect(WaitFor([&] { return IsWindowVisible(Go_); }, 15000), "\"&Arrêter\" brings \"&Analyser !\" back");
     Sleep(300);
     Expect(FindWindowA("#32770", "Informations") == nullptr, "stopping a finished scan shows no second message");
   }
