@@ -7,7 +7,7 @@
 //   bits 8-11   extra bits that follow the symbol (for a subtable link: its index bits)
 //   bits 12-15  flags: literal, end of block, subtable link, invalid
 //   bits 16-31  literal byte, length or distance base, or the subtable's start
-// A fast loop decodes while at least 8 input bytes remain in the engine's input buffer and
+// A fast loop decodes while at least 16 input bytes remain in the engine's input buffer and
 // a longest match fits in the window without wrapping past its end; it checks nothing else
 // per symbol. Near those edges one symbol at a time goes through the careful path, which
 // pulls bytes through the engine's bit reader (and so may reach the filler past the data).
@@ -46,8 +46,8 @@ constexpr size_t kDistanceTableSize =
 
 constexpr uint32_t kWindowMask = UZ_WINDOW_SIZE - 1;
 constexpr uint32_t kMaxMatch = 258;
-// The fast loop runs while a longest match fits before the window's end.
-constexpr uint32_t kFastWindowLimit = UZ_WINDOW_SIZE - kMaxMatch;
+// The fast loop runs while two literals and a longest match fit before the window's end.
+constexpr uint32_t kFastWindowLimit = UZ_WINDOW_SIZE - kMaxMatch - 2;
 
 const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
@@ -99,8 +99,11 @@ TCodeShape BuildTable(const uint8_t* lengths, unsigned count, uint32_t (*meaning
   const uint32_t invalid = MakeEntry(0, 0, kFlagInvalid);
   const uint32_t mainSize = 1u << mainBits;
   const unsigned subBits = longest > mainBits ? longest - mainBits : 0;
-  for (uint32_t i = 0; i < mainSize; ++i) table[i] = invalid;
+  // A complete code reaches every slot; only an incomplete one leaves slots to mark.
+  if (left > 0)
+    for (uint32_t i = 0; i < mainSize; ++i) table[i] = invalid;
   uint32_t nextSubtable = mainSize;
+  bool linked[1u << kLitLenMainBits] = {};  // main slots made links in this build
   for (unsigned symbol = 0; symbol < count; ++symbol) {
     unsigned length = lengths[symbol];
     if (length == 0) continue;
@@ -110,10 +113,13 @@ TCodeShape BuildTable(const uint8_t* lengths, unsigned count, uint32_t (*meaning
       for (uint32_t i = reversed; i < mainSize; i += 1u << length) table[i] = entry | length;
       continue;
     }
-    uint32_t& link = table[reversed & (mainSize - 1)];
-    if (!(link & kFlagSubtable)) {
+    uint32_t slot = reversed & (mainSize - 1);
+    uint32_t& link = table[slot];
+    if (!linked[slot]) {
+      linked[slot] = true;
       link = MakeEntry(nextSubtable, subBits, kFlagSubtable) | mainBits;
-      for (uint32_t i = 0; i < (1u << subBits); ++i) table[nextSubtable + i] = invalid;
+      if (left > 0)
+        for (uint32_t i = 0; i < (1u << subBits); ++i) table[nextSubtable + i] = invalid;
       nextSubtable += 1u << subBits;
     }
     uint32_t* subtable = table + EntryValue(link);
@@ -209,8 +215,8 @@ void CopyMatch(uint8_t* window, uint32_t pos, uint32_t distance, uint32_t length
   while (length--) *to++ = *from++;
 }
 
-// Decodes while the input buffer holds 8 bytes and a match fits; kContinue when it left an
-// edge to the careful path.
+// Decodes while the input buffer holds 16 bytes (two refills) and a match fits; kContinue
+// when it left an edge to the careful path.
 int32_t DecodeFast(TUnzipEngine& engine, const TBlockCodes& codes) {
   const uint8_t* in = engine.InputPos;
   const uint8_t* const inEnd = engine.InputEnd;
@@ -223,33 +229,46 @@ int32_t DecodeFast(TUnzipEngine& engine, const TBlockCodes& codes) {
     bits >>= n;
     count -= n;
   };
-  while (inEnd - in >= 8 && pos <= kFastWindowLimit) {
-    // At least 56 bits: a length, its distance and both extra fields need at most 48.
+  // Tops the buffer up to at least 56 bits, taking whole bytes.
+  auto refill = [&] {
     bits |= Load64(in) << count;
     in += (63 - count) >> 3;
     count |= 56;
-    uint32_t entry = codes.LitLen[bits & LowBits(kLitLenMainBits)];
+  };
+  auto lookUp = [&](const uint32_t* table, unsigned mainBits) {
+    uint32_t entry = table[bits & LowBits(mainBits)];
     if (entry & kFlagSubtable) {
-      consume(kLitLenMainBits);
-      entry = codes.LitLen[EntryValue(entry) + (bits & LowBits(EntryExtra(entry)))];
+      consume(mainBits);
+      entry = table[EntryValue(entry) + (bits & LowBits(EntryExtra(entry)))];
     }
     consume(EntryBits(entry));
+    return entry;
+  };
+  while (inEnd - in >= 16 && pos <= kFastWindowLimit) {
+    refill();
+    // Up to three literals per refill: each takes at most 15 of the 56 bits.
+    uint32_t entry = lookUp(codes.LitLen, kLitLenMainBits);
     if (entry & kFlagLiteral) {
       window[pos++] = static_cast<uint8_t>(EntryValue(entry));
-      continue;
+      entry = lookUp(codes.LitLen, kLitLenMainBits);
+      if (entry & kFlagLiteral) {
+        window[pos++] = static_cast<uint8_t>(EntryValue(entry));
+        entry = lookUp(codes.LitLen, kLitLenMainBits);
+        if (entry & kFlagLiteral) {
+          window[pos++] = static_cast<uint8_t>(EntryValue(entry));
+          continue;
+        }
+      }
     }
     if (entry & (kFlagEndOfBlock | kFlagInvalid)) {
       status = (entry & kFlagEndOfBlock) ? kBlockEnd : UZ_BAD_DATA;
       break;
     }
+    // A length, its distance and both extra fields need at most 33 bits after the length code.
+    if (count < 33) refill();
     uint32_t length = EntryValue(entry) + static_cast<uint32_t>(bits & LowBits(EntryExtra(entry)));
     consume(EntryExtra(entry));
-    entry = codes.Distance[bits & LowBits(kDistanceMainBits)];
-    if (entry & kFlagSubtable) {
-      consume(kDistanceMainBits);
-      entry = codes.Distance[EntryValue(entry) + (bits & LowBits(EntryExtra(entry)))];
-    }
-    consume(EntryBits(entry));
+    entry = lookUp(codes.Distance, kDistanceMainBits);
     if (entry & kFlagInvalid) {
       status = UZ_BAD_DATA;
       break;
@@ -364,7 +383,7 @@ int32_t InflateBlock(TUnzipEngine& engine, unsigned type, TBlockCodes& dynamicCo
 }  // namespace
 
 int32_t Inflate(TUnzipEngine& engine) {
-  auto dynamicCodes = std::make_unique<TBlockCodes>();
+  std::unique_ptr<TBlockCodes> dynamicCodes(new TBlockCodes);  // filled per block, not zeroed
   bool lastBlock = false;
   while (!lastBlock) {
     if (engine.Aborted) return UZ_ABORTED;

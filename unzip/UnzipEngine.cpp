@@ -12,7 +12,8 @@ using QrxPlatform::TFile;
 
 namespace {
 
-constexpr size_t kInputBufferSize = 32768;
+// Member input is read in large blocks: a stored member is copied through this buffer too.
+constexpr size_t kInputBufferSize = 131072;
 // Filler bytes a decoder may take past the packed data before the input counts as run out:
 // a table lookup may look a little ahead of the bits it finally uses.
 constexpr uint32_t kFillerSlack = 8;
@@ -220,6 +221,11 @@ void TUnzipEngine::RefillInput() {
   if (++FillerBytesTaken > kFillerSlack) InputExhausted = true;
   InputPos = &kFillerByte;
   InputEnd = InputPos + 1;
+}
+
+uint8_t* TUnzipEngine::CopyBuffer(uint32_t& capacity) {
+  capacity = kInputBufferSize;
+  return InputStorage.get();
 }
 
 bool TUnzipEngine::WriteOutput(const uint8_t* data, uint32_t n) {

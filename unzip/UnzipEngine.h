@@ -81,6 +81,8 @@ public:
   bool FlushOutput(uint32_t n) { return WriteOutput(Window, n); }
   // The same for a decoder's own output buffer.
   bool WriteOutput(const uint8_t* data, uint32_t n);
+  // A buffer for a copy that bypasses the input stream (stored members), and its size.
+  uint8_t* CopyBuffer(uint32_t& capacity);
 
   // ---- Member state ----
   bool Aborted = false;
