@@ -29,8 +29,9 @@ int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
 bool OpenWith(intptr_t& handle, const char* path, int flags) {
   int fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) return false;
+  // A folder opens for reading here; a file is wanted. (Opening one for writing fails anyway.)
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if ((flags & O_ACCMODE) == O_RDONLY && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
     ::close(fd);
     return false;
   }
@@ -129,9 +130,12 @@ bool RemoveFile(const char* path) { return ::unlink(NativePath(path).c_str()) ==
 
 bool SetAttributes(const char* path, uint32_t attributes) {
   // Only a file's read-only bit has a POSIX meaning; folders keep their modes.
-  if (FolderExists(path)) return true;
+  std::string native = NativePath(path);
+  struct stat info {};
+  if (::stat(native.c_str(), &info) != 0) return false;
   mode_t mode = (attributes & 1) ? 0444 : 0644;
-  return ::chmod(NativePath(path).c_str(), mode) == 0;
+  if (S_ISDIR(info.st_mode) || (info.st_mode & 0777) == mode) return true;
+  return ::chmod(native.c_str(), mode) == 0;
 }
 
 bool AbsolutePath(const char* path, char* out, size_t capacity) {
