@@ -1,26 +1,12 @@
 #pragma once
 // The antivirus worker.
-#include "qrx_scan_workers.h"
+#include "qrx_scan_worker.h"
 
-class ScanVirus : public TWorkerThread {
+class ScanVirus : public TScanWorker {
  public:
-  explicit ScanVirus(TScanRequest request);
-
-  const std::string& Mode() const { return Mode_; }
-  bool AutomaticRemoval() const { return AutomaticRemoval_; }
+  using TScanWorker::TScanWorker;
 
  protected:
   void Execute() override;
-
- private:
-  // Hands StatusText over to the status line and steps the bar; waits until it is shown.
-  void ShowStatus();
-  void ShowClosingText();
-
-  std::string Mode_;
-  bool AutomaticRemoval_;
-  TScanTargets Targets_;
-  std::string StatusText;
-  int ProgressStep = 0;
-  int ThreatsFound = 0;
+  int ProgressPosition(int step) const override { return (step % 20) * 5; }
 };

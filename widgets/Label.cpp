@@ -64,23 +64,6 @@ void TLabel::FitToText() {
   SetWindowPos(Handle(), nullptr, x, place.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      TPaintCycle cycle(Handle());
-      Paint(cycle.Dc());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    default:
-      return TWindow::HandleMessage(message, wParam, lParam);
-  }
-}
-
 void TLabel::Paint(HDC dc) {
   PaintParentBackground(Handle(), dc);
   RECT area;

@@ -4,7 +4,7 @@
 
 #include "Window.h"
 
-class TLabel : public TWindow {
+class TLabel : public TPaintedWindow {
  public:
   struct Look {
     HFONT Font = nullptr;  // Tahoma 8 when not given
@@ -21,13 +21,12 @@ class TLabel : public TWindow {
   const Look& Appearance() const { return Look_; }
 
  protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
   virtual HFONT PaintFont() const { return Look_.Font; }
   void FitToText();
   void GrowToWrappedText();
 
  private:
-  void Paint(HDC dc);
 
   Look Look_;
   bool AutoSize_;

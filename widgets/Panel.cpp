@@ -43,23 +43,6 @@ TPanel::TPanel(HWND parent, int x, int y, int width, int height, COLORREF colour
                parent);
 }
 
-LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      TPaintCycle cycle(Handle());
-      Paint(cycle.Dc());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    default:
-      return TWindow::HandleMessage(message, wParam, lParam);
-  }
-}
-
 void TPanel::Paint(HDC dc) {
   RECT area;
   GetClientRect(Handle(), &area);

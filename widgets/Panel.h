@@ -30,7 +30,7 @@ struct TBevel {
   void Paint(HDC dc) const;
 };
 
-class TPanel : public TWindow {
+class TPanel : public TPaintedWindow {
  public:
   enum Border : unsigned { kNoBorder = 0, kFrame = 1, kTopLine = 2 };
   TPanel(HWND parent, int x, int y, int width, int height, COLORREF colour, unsigned border = kNoBorder);
@@ -42,11 +42,9 @@ class TPanel : public TWindow {
   void AddRule(TBevel rule) { Rules_.push_back(rule); }
 
  protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
-
   COLORREF Colour_;
   TBrush Brush_;
   unsigned Border_;

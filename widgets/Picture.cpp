@@ -3,22 +3,6 @@
 namespace {
 const char kPictureClass[] = "QrxPicture";
 const char kLampClass[] = "QrxLamp";
-
-// Paints what lies under the window, then the window's own content.
-template <typename PaintContent>
-LRESULT PaintMessages(HWND window, UINT message, WPARAM wParam, PaintContent paint) {
-  if (message == WM_PAINT) {
-    TPaintCycle cycle(window);
-    PaintParentBackground(window, cycle.Dc());
-    paint(cycle.Dc());
-  } else {
-    PaintParentBackground(window, reinterpret_cast<HDC>(wParam));
-    paint(reinterpret_cast<HDC>(wParam));
-  }
-  return 0;
-}
-
-bool IsPaintMessage(UINT message) { return message == WM_PAINT || message == WM_PRINTCLIENT; }
 }  // namespace
 
 void DrawBitmapCentred(HDC dc, HBITMAP bitmap, const RECT& area) {
@@ -46,10 +30,7 @@ void TPicture::SetOnClick(std::function<void()> onClick, bool handCursor) {
 }
 
 LRESULT TPicture::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsPaintMessage(message)) return PaintMessages(Handle(), message, wParam, [this](HDC dc) { Paint(dc); });
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SETCURSOR:
       SetCursor(LoadCursor(nullptr, HandCursor_ ? IDC_HAND : IDC_ARROW));
       return TRUE;
@@ -57,11 +38,12 @@ LRESULT TPicture::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnClick_) OnClick_();
       return 0;
     default:
-      return TWindow::HandleMessage(message, wParam, lParam);
+      return TPaintedWindow::HandleMessage(message, wParam, lParam);
   }
 }
 
 void TPicture::Paint(HDC dc) {
+  PaintParentBackground(Handle(), dc);
   RECT area;
   GetClientRect(Handle(), &area);
   if (Icon_ != nullptr) DrawIconEx(dc, 0, 0, Icon_, area.right, area.bottom, 0, nullptr, DI_NORMAL);
@@ -78,13 +60,8 @@ void TLamp::SetLit(bool lit) {
   Invalidate();
 }
 
-LRESULT TLamp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsPaintMessage(message)) return PaintMessages(Handle(), message, wParam, [this](HDC dc) { Paint(dc); });
-  if (message == WM_ERASEBKGND) return 1;
-  return TWindow::HandleMessage(message, wParam, lParam);
-}
-
 void TLamp::Paint(HDC dc) {
+  PaintParentBackground(Handle(), dc);
   RECT area;
   GetClientRect(Handle(), &area);
   TBrush brush(CreateSolidBrush(Lit_ ? LitColour_ : RGB(64, 64, 64)));

@@ -6,17 +6,16 @@
 #include "Window.h"
 
 // A bitmap or an icon drawn over what lies under it; optionally clickable with a hand cursor.
-class TPicture : public TWindow {
+class TPicture : public TPaintedWindow {
  public:
   TPicture(HWND parent, int x, int y, int width, int height, HBITMAP bitmap, HICON icon = nullptr);
   void SetOnClick(std::function<void()> onClick, bool handCursor);
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
-
   HBITMAP Bitmap_;  // owned by the caller, like the icon
   HICON Icon_;
   std::function<void()> OnClick_;
@@ -24,18 +23,16 @@ class TPicture : public TWindow {
 };
 
 // A small coloured lamp.
-class TLamp : public TWindow {
+class TLamp : public TPaintedWindow {
  public:
   TLamp(HWND parent, int x, int y, int width, int height, COLORREF litColour);
   bool Lit() const { return Lit_; }
   void SetLit(bool lit);
 
  protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
-
   COLORREF LitColour_;
   bool Lit_ = true;
 };

@@ -1,5 +1,7 @@
 #include "Window.h"
 
+#include "Gdi.h"
+
 namespace {
 
 std::function<void(const std::exception&)> UncaughtErrorHandler;
@@ -149,6 +151,23 @@ RECT TWindow::BoundsInParent() const {
   GetWindowRect(Handle_, &r);
   MapWindowPoints(HWND_DESKTOP, GetParent(Handle_), reinterpret_cast<POINT*>(&r), 2);
   return r;
+}
+
+LRESULT TPaintedWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      TPaintCycle cycle(Handle());
+      Paint(cycle.Dc());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    default:
+      return TWindow::HandleMessage(message, wParam, lParam);
+  }
 }
 
 void PaintParentBackground(HWND child, HDC dc) {

@@ -66,5 +66,13 @@ class TWindow {
   int Tag_ = 0;
 };
 
+// A window of ours that paints itself whole, with nothing erased first, on screen and when
+// printed (a child that shows through to it prints it into its own background).
+class TPaintedWindow : public TWindow {
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  virtual void Paint(HDC dc) = 0;
+};
+
 // Paints what the parent shows under `child` into `dc`, so that a control can look transparent.
 void PaintParentBackground(HWND child, HDC dc);
