@@ -49,6 +49,8 @@ private:
   int64_t BitsLeft = 0;
   unsigned Width = kInitialWidth;
   unsigned FreeHead = kFirstCode;
+  // The highest code ever defined: every code above it is free and still chained upward.
+  unsigned HighestDefined = kFirstCode - 1;
   unsigned Previous = 0;
   uint32_t OutCount = 0;
   uint16_t Prefix[kLastCode + 1] = {};
@@ -133,18 +135,19 @@ void TUnshrinker::Define(uint8_t firstByte) {
   FreeHead = Prefix[code] & kLinkMask;
   Prefix[code] = static_cast<uint16_t>(Previous);
   Suffix[code] = firstByte;
+  HighestDefined = std::max(HighestDefined, code);
 }
 
 // Frees every defined code that is no other code's prefix, then chains all free codes in
 // ascending order, so that the lowest is reused first.
 void TUnshrinker::PartialClear() {
   bool hasChild[kLastCode + 1] = {};
-  for (unsigned code = kFirstCode; code <= kLastCode; ++code) {
+  for (unsigned code = kFirstCode; code <= HighestDefined; ++code) {
     unsigned prefix = Prefix[code];
     if (!IsFree(code) && prefix != code) hasChild[prefix] = true;
   }
-  FreeHead = kLastCode + 1;
-  for (unsigned code = kLastCode; code >= kFirstCode; --code) {
+  FreeHead = HighestDefined + 1;
+  for (unsigned code = HighestDefined; code >= kFirstCode; --code) {
     if (IsFree(code) || !hasChild[code]) {
       Prefix[code] = static_cast<uint16_t>(kFreeMark | FreeHead);
       FreeHead = code;

@@ -1,0 +1,14 @@
+# libFuzzer targets of the decoders, one source built once per method
+# (fuzz/unzip/run-legacy.sh builds and runs them).
+foreach(decoder_and_method unshrink:1 explode:6 inflate:8)
+  string(REPLACE ":" ";" pair ${decoder_and_method})
+  list(GET pair 0 decoder)
+  list(GET pair 1 method)
+  set(target unzip_decoder_fuzz_${decoder})
+  add_executable(${target} shrink_explode_inflate_fuzz.cpp)
+  target_compile_definitions(${target} PRIVATE QRX_FUZZ_METHOD=${method})
+  target_link_libraries(${target} PRIVATE qrx_unzip)
+  target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  qrx_warnings(${target})
+endforeach()
