@@ -21,7 +21,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TMiseAJourDlg updateNotice;
     splash.reset();
     if (!Application.Terminated()) {
-      ShowWindow(form.Handle(), SW_SHOWNORMAL);
+      Application.ShowMainWindow(form.Handle());
       Application.Run(form.Handle());
     }
     // A worker that would not stop is left running: end the process now, before anything it

@@ -9,22 +9,62 @@ TApplication Application;
 
 namespace {
 const char kHandOverClass[] = "QuorvexHandOver";
+const char kApplicationClass[] = "TApplication";
+
+void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC procedure) {
+  WNDCLASSA wc{};
+  if (GetClassInfoA(instance, name, &wc)) return;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+}
 }
 
 void TApplication::Initialize(HINSTANCE instance) {
   Instance_ = instance;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &TApplication::HandOverProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kHandOverClass;
-  RegisterClassA(&wc);
+  RegisterClassOnce(instance, kHandOverClass, &TApplication::HandOverProc);
+  RegisterClassOnce(instance, kApplicationClass, &TApplication::WindowProc);
+  if (Window_ == nullptr) {
+    Window_ = CreateWindowA(kApplicationClass, Title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                            nullptr, instance, nullptr);
+  }
   if (HandOverWindow_.load() == nullptr)
     HandOverWindow_ = CreateWindowA(kHandOverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
   // Errors escaping a window's handlers end up in the error report.
   SetUncaughtErrorHandler([](const std::exception& error) { Application.ShowException(error); });
 }
 
-void TApplication::SetTitle(const std::string& title) { Title_ = title; }
+void TApplication::SetTitle(const std::string& title) {
+  Title_ = title;
+  SetWindowTextA(Window_, title.c_str());
+}
+
+void TApplication::ShowMainWindow(HWND mainWindow) {
+  MainWindow_ = mainWindow;
+  ShowWindow(Window_, SW_SHOWNOACTIVATE);
+  ShowWindow(mainWindow, SW_SHOWNORMAL);
+}
+
+// The application window only stands for the program on the task bar: activating it activates
+// the main window (or the dialog over it), and closing it closes the main window.
+LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        HWND popup = GetLastActivePopup(window);
+        if (popup != window && IsWindowEnabled(popup)) SetActiveWindow(popup);
+      }
+      return 0;
+    case WM_CLOSE:
+      if (IsWindow(Application.MainWindow_)) PostMessageA(Application.MainWindow_, WM_CLOSE, 0, 0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
 
 void TApplication::Run(HWND mainWindow) {
   MSG msg;

@@ -12,8 +12,13 @@ class TApplication {
   void Initialize(HINSTANCE instance);
   HINSTANCE Instance() const { return Instance_; }
 
+  // The title is the name of the program's task bar button. The button belongs to the
+  // application window, a window of no size that owns the main window.
   const std::string& Title() const { return Title_; }
   void SetTitle(const std::string& title);
+  HWND Window() const { return Window_; }
+  // Shows the main window, and with it the task bar button.
+  void ShowMainWindow(HWND mainWindow);
 
   // Asks the program to end. The request takes effect at the next turn of the event loop,
   // so whatever start-up step is running (a message box included) runs to its end first.
@@ -37,9 +42,12 @@ class TApplication {
 
  private:
   static LRESULT CALLBACK HandOverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE Instance_ = nullptr;
   std::string Title_;
+  HWND Window_ = nullptr;
+  HWND MainWindow_ = nullptr;
   bool Terminated_ = false;
   // Read by the workers, written by the UI thread.
   std::atomic<HWND> HandOverWindow_{nullptr};

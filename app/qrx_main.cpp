@@ -70,7 +70,7 @@ TFormQuorvex::TFormQuorvex(TScanWorkerFactory& workers)
   RECT r = CentredWindowRect(style, WS_EX_CONTROLPARENT);
   RegisterWindowClass(kFormClass);
   CreateHandle(kFormClass, kMainCaption, style, WS_EX_CONTROLPARENT, r.left, r.top, r.right - r.left,
-               r.bottom - r.top, nullptr);
+               r.bottom - r.top, Application.Window());
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon()));
   CreateHeader();
   CreateBody();

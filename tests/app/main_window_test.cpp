@@ -38,7 +38,7 @@ class MainWindowTest : public ::testing::Test {
   void Open(TScanWorkerFactory& workers) {
     Form = std::make_unique<TFormQuorvex>(workers);
     Notice = std::make_unique<TMiseAJourDlg>();
-    ShowWindow(Form->Handle(), SW_SHOWNORMAL);
+    Application.ShowMainWindow(Form->Handle());
   }
   void Open() { Open(Steered); }
 
@@ -59,6 +59,13 @@ TEST_F(MainWindowTest, OpensIdleWithItsDefaults) {
   EXPECT_EQ(606, client.right);
   EXPECT_EQ(558, client.bottom);
   EXPECT_EQ(kMainCaption, Form->Text());
+  // The task bar button is the application window's, named by the application title.
+  HWND owner = GetWindow(Form->Handle(), GW_OWNER);
+  EXPECT_EQ(Application.Window(), owner);
+  char title[32] = "";
+  GetWindowTextA(owner, title, sizeof title);
+  EXPECT_STREQ("Quorvex", title);
+  EXPECT_TRUE(IsWindowVisible(owner));
   EXPECT_EQ(TFormQuorvex::TState::Idle, Form->State());
   EXPECT_TRUE(Form->buttonGo->Visible());
   EXPECT_FALSE(Form->buttonArreter->Visible());
