@@ -7,6 +7,7 @@
 #include "CentralDirectory.h"
 #include "MemberNames.h"
 #include "UnzipEngine.h"
+#include "ZipFormat.h"
 
 namespace {
 
@@ -90,6 +91,8 @@ int32_t ExtractEntry(TZipCursor& cursor, const std::string& targetFolder, TUnzip
     engine.CurrentHandler(static_cast<int32_t>(report.UnpackedSize), &report);
     return UZ_OK;
   }
+  // Its local header lies behind a ZIP64 record, which this extractor does not read.
+  if (cursor.LocalHeaderOffset == kZip64Marker) return UZ_UNSUPPORTED;
   if (exists) QrxPlatform::SetAttributes(output.c_str(), 0);  // so a read-only file can be replaced
   int32_t result = engine.ExtractMember(cursor.ArchiveFile, output.c_str(),
                                         int64_t(cursor.LocalHeaderOffset) + cursor.OffsetShift,

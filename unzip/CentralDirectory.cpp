@@ -13,6 +13,9 @@ namespace {
 
 constexpr int64_t kEndSearchChunk = 65536;
 constexpr int64_t kLocalSearchLimit = 262143;
+// Real directories, even of 65,535 entries, stay far below this; a larger one is damage, and
+// a lying end record must not make the engine load a whole large file.
+constexpr int64_t kDirectorySizeLimit = 64 << 20;
 constexpr uint16_t kFlagUtf8Names = 0x800;
 
 bool HasSignature(const std::vector<uint8_t>& bytes, int64_t at, uint32_t signature) {
@@ -102,7 +105,7 @@ int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefi
     return UZ_ARCHIVE_IO;
   }
   int64_t start = endRecord >= kCentralEntrySize ? LocateDirectory(file, endRecord, endBytes, prefixLength) : -1;
-  if (start < 0) {
+  if (start < 0 || endRecord - start > kDirectorySizeLimit) {
     file.Close();
     return UZ_NO_DIRECTORY;
   }

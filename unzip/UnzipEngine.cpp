@@ -128,8 +128,9 @@ int32_t TUnzipEngine::ExtractOpenMember(const char* outputPath, int64_t localHea
   GeneralFlags = header.Flags;
   // Encryption is told first: an encrypted member stays unreadable whatever its method.
   if (header.Flags & kFlagEncrypted) return UZ_ENCRYPTED;
-  if (!IsSupportedMethod(header.Method) || PackedToRead == kZip64Marker || UnpackedExpected == kZip64Marker)
-    return UZ_UNSUPPORTED;
+  bool zip64 = PackedToRead == kZip64Marker || UnpackedExpected == kZip64Marker ||
+               (central && (central->PackedSize == kZip64Marker || central->UnpackedSize == kZip64Marker));
+  if (!IsSupportedMethod(header.Method) || zip64) return UZ_UNSUPPORTED;
   const int64_t dataStart = localHeaderOffset + kLocalHeaderSize + header.NameLength + header.ExtraLength;
   if (!ArchiveFile->Seek(dataStart)) return UZ_READ_ERROR;
   // A header may claim more packed data than the archive holds: decoders that count on the

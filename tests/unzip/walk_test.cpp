@@ -160,6 +160,18 @@ TEST_F(TWalkTest, FailingMembersAreReportedAndTheWalkGoesOn) {
   EXPECT_EQ(Written(), (std::vector<std::string>{"T/good.txt"}));
 }
 
+// An entry whose local header lies behind a ZIP64 record is refused like an unknown method,
+// and the walk goes on.
+TEST_F(TWalkTest, Zip64LocalHeaderOffsetIsUnsupported) {
+  TBytes zip = BuildZip({MakeMember("far.txt", kA), MakeMember("b.txt", kB)});
+  size_t offsetField = CentralDirectoryOffset(zip) + 42;
+  for (size_t i = 0; i < 4; ++i) zip[offsetField + i] = 0xFF;
+  WriteFile(Scratch / "archive.zip", zip);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 1);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1003, -1000, -1001, -1002, -1005}));
+  EXPECT_EQ(Recorded[2].Code, UZ_UNSUPPORTED);
+}
+
 TEST_F(TWalkTest, DamagedDataEndsTheWalk) {
   TZipMember damaged = MakeMember("bad.bin", kA);
   damaged.Packed = TBytes{0xFF, 0xFF, 0xFF};  // block type 3
