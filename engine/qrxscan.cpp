@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -176,7 +177,14 @@ void scanFolder(const Matcher& matcher, const fs::path& folder, Tally& tally) {
   fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
-    if (it->is_regular_file(typeError)) scanOne(matcher, it->path().string(), tally);
+    if (!it->is_regular_file(typeError)) continue;
+    try {
+      scanOne(matcher, it->path().string(), tally);
+    } catch (const std::exception& error) {  // a name the narrow code page cannot spell
+      ++tally.files;
+      ++tally.notScanned;
+      std::fprintf(stderr, "qrxscan: a file not scanned: %s\n", error.what());
+    }
   }
   if (ec) {
     ++tally.notScanned;

@@ -5,16 +5,18 @@
 #   bench/engine/run.sh [CORPUS_MIB] [SIGNATURES] [RUNS]     (defaults: 1024 37999 3)
 #
 # Inputs are generated once per size and seed under $QRX_BENCH_DIR (default /tmp/qrx-bench-engine).
+# Throughput is given by wall time and by CPU time (user + system): on a machine shared with
+# other work the second is the steadier figure.
 # Installs Debian's yara and clamav when missing; never updates signatures or uses the network
 # beyond that install.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+ROOT=${QRX_ROOT:-$(cd "$(dirname "$0")/../.." && pwd)}
 CORPUS_MIB=${1:-1024}
 SIGNATURES=${2:-37999}
 RUNS=${3:-3}
 SEED=${QRX_BENCH_SEED:-20261210}
 WORK=${QRX_BENCH_DIR:-/tmp/qrx-bench-engine}
-BUILD=$WORK/build
+BUILD=${QRX_BENCH_BUILD:-$WORK/build}
 DATA=$WORK/data-$CORPUS_MIB-$SIGNATURES-$SEED
 CPU=${QRX_BENCH_CPU:-1}
 SOURCES=(/usr/lib /usr/share/doc /usr/include /usr/bin)
@@ -61,17 +63,21 @@ verdicts_clam() { sed -n 's/^\(.*\): \(.*\)\.UNOFFICIAL FOUND$/\1\t\2/p' | sort 
 # Median of the arguments.
 median() { printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
-# measure TOOL PATH RUNS: prints "seconds peak_kib" medians; keeps the last output in $WORK/TOOL.out
+# measure TOOL PATH RUNS: prints "wall_seconds cpu_seconds peak_kib" medians; keeps the last
+# output in $WORK/TOOL.out
 measure() {
-  local tool=$1 path=$2 runs=$3 secs=() peaks=() i
+  local tool=$1 path=$2 runs=$3 secs=() cpus=() peaks=() i s u y m
   for ((i = 0; i < runs; i++)); do
-    /usr/bin/time -f '%e %M' -o "$WORK/time" bash -c "$(declare -f run_$tool); $(declare -p DATA BUILD CPU); run_$tool '$path'" \
+    /usr/bin/time -f '%e %U %S %M' -o "$WORK/time" bash -c "$(declare -f run_$tool); $(declare -p DATA BUILD CPU); run_$tool '$path'" \
       > "$WORK/$tool.out" 2> "$WORK/$tool.err" || true
-    read -r s m < <(tail -1 "$WORK/time")
-    secs+=("$s"); peaks+=("$m")
+    read -r s u y m < <(tail -1 "$WORK/time")
+    secs+=("$s"); cpus+=("$(awk -v u="$u" -v y="$y" 'BEGIN { print u + y }')"); peaks+=("$m")
   done
-  echo "$(median "${secs[@]}") $(median "${peaks[@]}")"
+  echo "$(median "${secs[@]}") $(median "${cpus[@]}") $(median "${peaks[@]}")"
 }
+
+# Megabytes per second for `bytes` over (total - load) seconds.
+rate() { awk -v b="$1" -v t="$2" -v l="$3" 'BEGIN { s = t - l; printf "%.0f", b / (s > 0.001 ? s : 0.001) / 1e6 }'; }
 
 main() {
   need_packages
@@ -84,30 +90,31 @@ main() {
   local read_s
   read_s=$( { /usr/bin/time -f '%e' bash -c "find '$DATA/corpus' -type f -print0 | xargs -0 cat > /dev/null"; } 2>&1 | tail -1)
 
-  printf '\n%-8s %10s %10s %12s %10s  %s\n' tool "load s" "peak MiB" "scan MB/s" infected "verdicts vs qrxscan"
-  local tool
+  printf '\n%-6s %8s %9s %13s %12s %9s  %s\n' tool "load s" "peak MiB" "MB/s (wall)" "MB/s (cpu)" infected \
+    "verdicts vs qrxscan"
+  local tool load_s load_cpu total_s total_cpu peak_kib agree
   for tool in qrx yara clam; do
     log "$tool: load"
-    read -r load_s _ < <(measure $tool "$DATA/empty.bin" "$RUNS")
+    read -r load_s load_cpu _ < <(measure $tool "$DATA/empty.bin" "$RUNS")
     log "$tool: scan"
-    read -r total_s peak_kib < <(measure $tool "$DATA/corpus" "$RUNS")
+    read -r total_s total_cpu peak_kib < <(measure $tool "$DATA/corpus" "$RUNS")
     verdicts_$tool < "$WORK/$tool.out" > "$WORK/$tool.verdicts"
     cut -f1 "$WORK/$tool.verdicts" | sort -u > "$WORK/$tool.files"
-    local scan_s mbs agree
-    scan_s=$(awk -v t="$total_s" -v l="$load_s" 'BEGIN { s = t - l; print (s > 0.001 ? s : 0.001) }')
-    mbs=$(awk -v b="$bytes" -v s="$scan_s" 'BEGIN { printf "%.0f", b / s / 1e6 }')
     if [ "$tool" = qrx ]; then
       agree="-"
     else
       agree="$(comm -3 "$WORK/qrx.files" "$WORK/$tool.files" | wc -l) files differ"
     fi
-    printf '%-8s %10s %10.0f %12s %10s  %s\n' "$tool" "$load_s" "$((peak_kib / 1024))" "$mbs" \
+    printf '%-6s %8s %9d %13s %12s %9s  %s\n' "$tool" "$load_s" "$((peak_kib / 1024))" \
+      "$(rate "$bytes" "$total_s" "$load_s")" "$(rate "$bytes" "$total_cpu" "$load_cpu")" \
       "$(wc -l < "$WORK/$tool.files")" "$agree"
   done
+  printf '\nqrxscan load = reading the text file and building the engine; the build alone (initscan): %s s\n' \
+    "$("$BUILD/bin/qrxscan" --stats -s "$DATA/sigs.txt" "$DATA/empty.bin" | sed -n 's/^# init-seconds: //p')"
   # Every name qrxscan gives must be among the rules YARA saw in that file.
   local names_ok
   names_ok=$(comm -23 "$WORK/qrx.verdicts" <(sort "$WORK/yara.verdicts") | wc -l)
-  printf '\ncorpus: %s bytes in %s files; planted: %s; reading alone: %.0f MB/s\n' "$bytes" \
+  printf 'corpus: %s bytes in %s files; planted: %s; reading alone: %.0f MB/s\n' "$bytes" \
     "$(find "$DATA/corpus" -type f | wc -l)" "$(wc -l < "$DATA/planted.txt")" \
     "$(awk -v b="$bytes" -v s="$read_s" 'BEGIN { print b / (s > 0.001 ? s : 0.001) / 1e6 }')"
   printf 'qrxscan names not among the rules YARA matched in the same file: %s\n' "$names_ok"
