@@ -82,7 +82,7 @@ bool IsZipArchive(const char* path, int64_t& prefixLength) {
   if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
   if (QrxPlatform::FolderExists(folder.c_str())) return false;
   TFile file;
-  uint8_t signature[4];
+  uint8_t signature[4] = {};
   if (!file.OpenRead(path) || file.Read(signature, 4) < 0) return false;
   file.Close();
   if (Load32(signature) == kLocalHeaderSignature) {

@@ -200,6 +200,8 @@ TEST_F(TWalkTest, EarlyRefusalsSendNoReport) {
   EXPECT_EQ(Unzip.GetUnpackedSize(), 5000);
   EXPECT_EQ(Unzip.GetPackedSize(), 5000);
   EXPECT_EQ(Extract(Scratch.Path()), UZ_NOT_ARCHIVE);  // a folder
+  WriteFile(Scratch / "tiny.zip", BytesOf("PK\x03"));
+  EXPECT_EQ(Extract(Scratch / "tiny.zip"), UZ_NOT_ARCHIVE);
   Unzip.SetTargetDirectory("");
   EXPECT_EQ(Unzip.ExtractFiles(), UZ_MISSING_ARGUMENT);
   // A local header and an end record at position 30, with no room for a directory before it.
