@@ -1,11 +1,23 @@
 #include "qrx_record_file.h"
 
 namespace {
+
 // A large stdio buffer: a full table is read in a few hundred system calls, not tens of thousands.
 constexpr std::size_t ReadBufferSize = 64 * 1024;
+
+std::FILE* OpenForReading(const char* path) { return std::fopen(path, "rb"); }
+
+TRecordFileOpener Opener = OpenForReading;
+
 }  // namespace
 
-TRecordFile::TRecordFile(const std::string& path) : File_(std::fopen(path.c_str(), "rb")) {
+TRecordFileOpener ReplaceRecordFileOpener(TRecordFileOpener opener) {
+  const TRecordFileOpener previous = Opener;
+  Opener = opener != nullptr ? opener : OpenForReading;
+  return previous;
+}
+
+TRecordFile::TRecordFile(const std::string& path) : File_(Opener(path.c_str())) {
   if (File_) std::setvbuf(File_.get(), nullptr, _IOFBF, ReadBufferSize);
 }
 

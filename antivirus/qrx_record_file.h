@@ -33,6 +33,12 @@ class TRecordFile {
   std::unique_ptr<std::FILE, TCloser> File_;
 };
 
+// How data files are opened for reading: std::fopen in the program. Tests put in streams whose
+// reads fail part way, as a failing disk's would.
+using TRecordFileOpener = std::FILE* (*)(const char* path);
+// Puts `opener` in force (nullptr restores std::fopen) and returns the previous one.
+TRecordFileOpener ReplaceRecordFileOpener(TRecordFileOpener opener);
+
 // The record handed over is in the caller's buffer of `recordSize` bytes and is only valid
 // during the call; returning false stops the reading.
 using TRecordVisitor = std::function<bool(void* record)>;

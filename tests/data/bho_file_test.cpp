@@ -13,10 +13,7 @@ const TBhoEntry& Slot(int slot) { return BhoTable()[slot - 1]; }
 
 class BhoFileTest : public ::testing::Test {
  protected:
-  std::string Write(const std::string& bytes) {
-    WriteFile(Dir / "qrx_bhotb.dat", bytes);
-    return Dir / "qrx_bhotb.dat";
-  }
+  std::string Write(const std::string& bytes) const { return Dir.Write("qrx_bhotb.dat", bytes); }
   TTempDir Dir;
 };
 

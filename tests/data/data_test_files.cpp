@@ -30,6 +30,12 @@ TTempDir::~TTempDir() {
   std::filesystem::remove_all(Path_, ignored);
 }
 
+std::string TTempDir::Write(std::string_view name, const std::string& bytes) const {
+  const std::string path = *this / name;
+  WriteFile(path, bytes);
+  return path;
+}
+
 std::string SignatureRecord(std::string_view name, std::string_view pattern, int nameLength, int patternLength,
                             char pairCountByte) {
   std::string record(321, '\x55');  // filler after the texts: must not matter

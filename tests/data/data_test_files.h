@@ -19,6 +19,8 @@ class TTempDir {
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
   std::string operator/(std::string_view name) const { return (Path_ / name).string(); }
+  // Writes `bytes` to the file `name` of the folder and returns its path.
+  std::string Write(std::string_view name, const std::string& bytes) const;
 
  private:
   std::filesystem::path Path_;

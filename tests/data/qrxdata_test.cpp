@@ -39,10 +39,6 @@ std::vector<std::string> ItemLines(const std::string& text) {
 
 class QrxDataTest : public ::testing::Test {
  protected:
-  std::string Write(const std::string& name, const std::string& text) {
-    WriteFile(Dir / name, text);
-    return Dir / name;
-  }
   bool Exists(const std::string& name) const { return std::filesystem::exists(Dir / name); }
   TTempDir Dir;
 };
@@ -63,7 +59,7 @@ const char BhoSource[] =
     "S\t{51525854-6573-7400-0000-0000000000a5}\t\tSpy \xE9" "\t7F\n";
 
 TEST_F(QrxDataTest, SignaturesRoundTripThroughBuildAndDump) {
-  const std::string source = Write("QRX_SIG.txt", SignatureSource);
+  const std::string source = Dir.Write("QRX_SIG.txt", SignatureSource);
   const TRun build = Tool({"build-sigs", source, Dir / "QRX_SIG.DAT"});
   ASSERT_EQ(build.Status, 0) << build.Err;
   EXPECT_EQ(build.Err, "");
@@ -72,13 +68,13 @@ TEST_F(QrxDataTest, SignaturesRoundTripThroughBuildAndDump) {
   ASSERT_EQ(dump.Status, 0) << dump.Err;
   EXPECT_EQ(ItemLines(dump.Out), ItemLines(SignatureSource));
 
-  const TRun again = Tool({"build-sigs", Write("again.txt", dump.Out), Dir / "again.DAT"});
+  const TRun again = Tool({"build-sigs", Dir.Write("again.txt", dump.Out), Dir / "again.DAT"});
   ASSERT_EQ(again.Status, 0) << again.Err;
   EXPECT_EQ(ReadFile(Dir / "again.DAT"), ReadFile(Dir / "QRX_SIG.DAT"));
 }
 
 TEST_F(QrxDataTest, BuiltSignaturesAreWhatTheProgramLoads) {
-  ASSERT_EQ(Tool({"build-sigs", Write("QRX_SIG.txt", SignatureSource), Dir / "QRX_SIG.DAT"}).Status, 0);
+  ASSERT_EQ(Tool({"build-sigs", Dir.Write("QRX_SIG.txt", SignatureSource), Dir / "QRX_SIG.DAT"}).Status, 0);
   ASSERT_TRUE(LoadSignatureFile(Dir / "QRX_SIG.DAT"));
   ASSERT_EQ(SignatureCount(), 5);
   EXPECT_EQ(SignatureTable()[1].Name.Str(), "Wild");
@@ -91,7 +87,7 @@ TEST_F(QrxDataTest, BuiltSignaturesAreWhatTheProgramLoads) {
 }
 
 TEST_F(QrxDataTest, DatabaseRoundTripsAndIsWhatTheProgramReads) {
-  const std::string source = Write("qrx_bhotb.txt", BhoSource);
+  const std::string source = Dir.Write("qrx_bhotb.txt", BhoSource);
   const TRun build = Tool({"build-bho", source, Dir / "qrx_bhotb.dat"});
   ASSERT_EQ(build.Status, 0) << build.Err;
 
@@ -158,7 +154,7 @@ std::vector<TSourceErrorCase> SourceErrorCases() {
 TEST_F(QrxDataTest, SourceErrorsAreNamedByLineAndNothingIsWritten) {
   for (const auto& c : SourceErrorCases()) {
     SCOPED_TRACE(c.Label);
-    const std::string source = Write("source.txt", c.Source);
+    const std::string source = Dir.Write("source.txt", c.Source);
     const std::string output = Dir / "out.dat";
     WriteFile(output, "older file");
     const TRun build = Tool({c.Command, source, output});
@@ -180,14 +176,14 @@ TEST_F(QrxDataTest, SourceErrorsAreNamedByLineAndNothingIsWritten) {
 // Data files written by anything: check reports what the program would silently cut, drop or
 // stop at, by file and record.
 TEST_F(QrxDataTest, CheckOfDataFilesNamesTheRecords) {
-  const std::string sig = Write("QRX_SIG.DAT", SignatureFile({{"A", "4142"}, {"B", "4D5G"}}) +
+  const std::string sig = Dir.Write("QRX_SIG.DAT", SignatureFile({{"A", "4142"}, {"B", "4D5G"}}) +
                                                    SignatureRecord(std::string(70, 'n'), "4243", 70) +
                                                    std::string(10, 'x'));
-  const std::string sig2 = Write("QRX_SIG2.DAT", SignatureFile({{"C", "4142"}}));
-  const std::string bho = Write("qrx_bhotb.dat", BhoRecord('H', "", "", "") +
+  const std::string sig2 = Dir.Write("QRX_SIG2.DAT", SignatureFile({{"C", "4142"}}));
+  const std::string bho = Dir.Write("qrx_bhotb.dat", BhoRecord('H', "", "", "") +
                                                      BhoRecord('T', NumberedClsid(1), "", "x", 50) +
                                                      BhoRecord('Q', NumberedClsid(2), "", "y"));
-  const std::string empty = Write("empty_qrx_bhotb.dat", "");
+  const std::string empty = Dir.Write("empty_qrx_bhotb.dat", "");
   const TRun check = Tool({"check", sig, sig2, bho, "--bho", empty});
   EXPECT_EQ(check.Status, 2) << "--bho is an option only in first place";
 
@@ -207,11 +203,11 @@ TEST_F(QrxDataTest, CheckOfDataFilesNamesTheRecords) {
 }
 
 TEST_F(QrxDataTest, CheckCountsBothSignatureFilesTogether) {
-  const std::string first = Write("QRX_SIG.DAT", NumberedSignatureFile(30000, "F"));
-  const std::string second = Write("QRX_SIG2.DAT", NumberedSignatureFile(7999, "S", 30001));
+  const std::string first = Dir.Write("QRX_SIG.DAT", NumberedSignatureFile(30000, "F"));
+  const std::string second = Dir.Write("QRX_SIG2.DAT", NumberedSignatureFile(7999, "S", 30001));
   EXPECT_EQ(Tool({"check", first, second}).Status, 0);
 
-  const std::string more = Write("more_QRX_SIG2.DAT", NumberedSignatureFile(8000, "S", 30001));
+  const std::string more = Dir.Write("more_QRX_SIG2.DAT", NumberedSignatureFile(8000, "S", 30001));
   const TRun over = Tool({"check", first, "--sigs", more});
   EXPECT_EQ(over.Status, 2) << "options come first";
   const TRun run = Tool({"check", "--sigs", first, more});
@@ -220,7 +216,7 @@ TEST_F(QrxDataTest, CheckCountsBothSignatureFilesTogether) {
 }
 
 TEST_F(QrxDataTest, DumpToAFileAndKindOptions) {
-  ASSERT_EQ(Tool({"build-sigs", Write("QRX_SIG.txt", "A\t4142\n"), Dir / "custom.dat"}).Status, 0);
+  ASSERT_EQ(Tool({"build-sigs", Dir.Write("QRX_SIG.txt", "A\t4142\n"), Dir / "custom.dat"}).Status, 0);
   const TRun unknown = Tool({"dump", Dir / "custom.dat"});
   EXPECT_EQ(unknown.Status, 2);
   EXPECT_NE(unknown.Err.find("cannot tell the kind"), std::string::npos);
@@ -236,7 +232,7 @@ struct TUsageCase {
 };
 
 TEST_F(QrxDataTest, UsageAndFileErrorsExitWithStatus2) {
-  const std::string source = Write("QRX_SIG.txt", "A\t4142\n");
+  const std::string source = Dir.Write("QRX_SIG.txt", "A\t4142\n");
   const TUsageCase cases[] = {
       {{}, "no command given"},
       {{"frobnicate"}, "unknown command frobnicate"},

@@ -15,10 +15,6 @@ std::string SlotPattern(int slot) { return SignatureTable()[slot - 1].Pattern.St
 
 class SignatureFileTest : public ::testing::Test {
  protected:
-  std::string Write(const std::string& name, const std::string& bytes) {
-    WriteFile(Dir / name, bytes);
-    return Dir / name;
-  }
   TTempDir Dir;
 };
 
@@ -41,7 +37,7 @@ TEST_F(SignatureFileTest, FileLayoutsGiveTheirWholeRecordsAfterTheHeader) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    ASSERT_TRUE(LoadSignatureFile(Write("QRX_SIG.DAT", c.Bytes)));
+    ASSERT_TRUE(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", c.Bytes)));
     EXPECT_NE(SignatureTable(), nullptr);
     EXPECT_EQ(SignatureCount(), c.Signatures);
     EXPECT_EQ(FilledSignatureSlots(), c.Signatures);
@@ -49,19 +45,19 @@ TEST_F(SignatureFileTest, FileLayoutsGiveTheirWholeRecordsAfterTheHeader) {
 }
 
 TEST_F(SignatureFileTest, MissingOrUnreadableFileFailsAndReleasesTheTable) {
-  ASSERT_TRUE(LoadSignatureFile(Write("good.DAT", SignatureFile({{"A", "41"}}))));
+  ASSERT_TRUE(LoadSignatureFile(Dir.Write("good.DAT", SignatureFile({{"A", "41"}}))));
   for (const std::string& path : {Dir / "missing.DAT", Dir / ""}) {  // the folder itself cannot be read as a file
     SCOPED_TRACE(path);
     EXPECT_FALSE(LoadSignatureFile(path));
     EXPECT_EQ(SignatureTable(), nullptr);
     EXPECT_EQ(FilledSignatureSlots(), 0);
-    EXPECT_FALSE(AppendSignatureFile(Write("QRX_SIG2.DAT", SignatureFile({{"B", "42"}}))))
+    EXPECT_FALSE(AppendSignatureFile(Dir.Write("QRX_SIG2.DAT", SignatureFile({{"B", "42"}}))))
         << "nothing to append to";
   }
 }
 
 TEST_F(SignatureFileTest, RecordsAreUnscrambledWithComputedPairCount) {
-  ASSERT_TRUE(LoadSignatureFile(Write("QRX_SIG.DAT", SignatureFile({{"Virus.One", "4D5A??90"}, {"Odd", "4d5"}}))));
+  ASSERT_TRUE(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", SignatureFile({{"Virus.One", "4D5A??90"}, {"Odd", "4d5"}}))));
   ASSERT_EQ(SignatureCount(), 2);
   const TSignatureEntry& first = SignatureTable()[0];
   EXPECT_EQ(first.Name.Str(), "Virus.One");
@@ -74,7 +70,7 @@ TEST_F(SignatureFileTest, RecordsAreUnscrambledWithComputedPairCount) {
 TEST_F(SignatureFileTest, LengthBytesOverCapacityAreCut) {
   const std::string name70(70, 'N');
   const std::string pattern254 = std::string(252, 'A') + "BC";
-  ASSERT_TRUE(LoadSignatureFile(Write("QRX_SIG.DAT", SignatureRecord("h", "") +
+  ASSERT_TRUE(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", SignatureRecord("h", "") +
                                                          SignatureRecord(name70, pattern254, 70, 255) +
                                                          SignatureRecord(name70, pattern254, 255, 254))));
   ASSERT_EQ(SignatureCount(), 2);
@@ -89,7 +85,7 @@ TEST_F(SignatureFileTest, HeaderContentHasNoEffect) {
   const std::string body = SignatureRecord("A", "41");
   for (const std::string& header : {SignatureRecord("", ""), SignatureRecord("junk", "ZZZZ", 255, 255),
                                     std::string(321, '\xFF'), std::string(321, '\0')}) {
-    ASSERT_TRUE(LoadSignatureFile(Write("QRX_SIG.DAT", header + body)));
+    ASSERT_TRUE(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", header + body)));
     EXPECT_EQ(SignatureCount(), 1);
     EXPECT_EQ(SlotName(1), "A");
   }
@@ -100,7 +96,7 @@ TEST_F(SignatureFileTest, UnitsAreCheckedUnlessTheyHoldAWildcardCharacter) {
   const char* accepted[] = {"00FFaf9B", "G?", "?G", " 1", "Z ", ":x", "x:", "??  ::", "4D5A?", "4DZ", "A", ""};
   for (const char* pattern : accepted) {
     SCOPED_TRACE(pattern);
-    ASSERT_NO_THROW(LoadSignatureFile(Write("QRX_SIG.DAT", SignatureFile({{"S", pattern}}))));
+    ASSERT_NO_THROW(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", SignatureFile({{"S", pattern}}))));
     EXPECT_EQ(SlotPattern(1), pattern);
   }
 }
@@ -119,7 +115,7 @@ TEST_F(SignatureFileTest, BadUnitRaisesTheConversionErrorAndEndsTheLoading) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Pattern);
-    const std::string path = Write("QRX_SIG.DAT", SignatureFile({{"Good", "41"}, {"Bad", c.Pattern}, {"Late", "42"}}));
+    const std::string path = Dir.Write("QRX_SIG.DAT", SignatureFile({{"Good", "41"}, {"Bad", c.Pattern}, {"Late", "42"}}));
     try {
       LoadSignatureFile(path);
       FAIL() << "no conversion error";
@@ -132,8 +128,8 @@ TEST_F(SignatureFileTest, BadUnitRaisesTheConversionErrorAndEndsTheLoading) {
 }
 
 TEST_F(SignatureFileTest, SecondFileIsAppendedAfterTheFirst) {
-  ASSERT_TRUE(LoadSignatureFile(Write("QRX_SIG.DAT", SignatureFile({{"A", "41"}, {"B", "42"}}))));
-  ASSERT_TRUE(AppendSignatureFile(Write("QRX_SIG2.DAT", SignatureFile({{"C", "43"}}))));
+  ASSERT_TRUE(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", SignatureFile({{"A", "41"}, {"B", "42"}}))));
+  ASSERT_TRUE(AppendSignatureFile(Dir.Write("QRX_SIG2.DAT", SignatureFile({{"C", "43"}}))));
   EXPECT_EQ(SignatureCount(), 3);
   EXPECT_EQ(SlotName(1) + SlotName(2) + SlotName(3), "ABC");
 
@@ -143,23 +139,23 @@ TEST_F(SignatureFileTest, SecondFileIsAppendedAfterTheFirst) {
 }
 
 TEST_F(SignatureFileTest, BadUnitInTheSecondFileKeepsWhatCameBefore) {
-  ASSERT_TRUE(LoadSignatureFile(Write("QRX_SIG.DAT", SignatureFile({{"A", "41"}}))));
-  EXPECT_THROW(AppendSignatureFile(Write("QRX_SIG2.DAT", SignatureFile({{"B", "42"}, {"C", "4X"}}))), ConversionError);
+  ASSERT_TRUE(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", SignatureFile({{"A", "41"}}))));
+  EXPECT_THROW(AppendSignatureFile(Dir.Write("QRX_SIG2.DAT", SignatureFile({{"B", "42"}, {"C", "4X"}}))), ConversionError);
   EXPECT_EQ(SlotName(1) + SlotName(2), "AB");
   EXPECT_EQ(FilledSignatureSlots(), 2);
 }
 
 // 38000 slots, of which the last is never written: 37999 signatures at most.
 TEST_F(SignatureFileTest, TableHoldsAtMost37999SignaturesAcrossBothFiles) {
-  const std::string first = Write("QRX_SIG.DAT", NumberedSignatureFile(20000, "F"));
+  const std::string first = Dir.Write("QRX_SIG.DAT", NumberedSignatureFile(20000, "F"));
   ASSERT_TRUE(LoadSignatureFile(first));
-  ASSERT_TRUE(AppendSignatureFile(Write("QRX_SIG2.DAT", NumberedSignatureFile(17999, "S", 20001))));
+  ASSERT_TRUE(AppendSignatureFile(Dir.Write("QRX_SIG2.DAT", NumberedSignatureFile(17999, "S", 20001))));
   EXPECT_EQ(SignatureCount(), 37999);
   EXPECT_EQ(FilledSignatureSlots(), 37999);
   EXPECT_EQ(SlotName(37999), "S37999");
 
   ASSERT_TRUE(LoadSignatureFile(first));
-  ASSERT_TRUE(AppendSignatureFile(Write("QRX_SIG2.DAT", NumberedSignatureFile(18002, "S", 20001))));
+  ASSERT_TRUE(AppendSignatureFile(Dir.Write("QRX_SIG2.DAT", NumberedSignatureFile(18002, "S", 20001))));
   EXPECT_EQ(SignatureCount(), 38002) << "surplus records are still read and counted";
   EXPECT_EQ(FilledSignatureSlots(), 37999) << "but never stored: the engine is told only the filled slots";
   EXPECT_EQ(SlotName(37999), "S37999");
@@ -169,7 +165,7 @@ TEST_F(SignatureFileTest, TableHoldsAtMost37999SignaturesAcrossBothFiles) {
 TEST_F(SignatureFileTest, SurplusRecordsAreStillChecked) {
   std::string file = NumberedSignatureFile(38000, "F");
   file += SignatureRecord("Bad", "4X");
-  EXPECT_THROW(LoadSignatureFile(Write("QRX_SIG.DAT", file)), ConversionError);
+  EXPECT_THROW(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", file)), ConversionError);
   EXPECT_EQ(SignatureCount(), 38001);
 }
 

@@ -1,0 +1,24 @@
+#include "tns_scan.h"
+
+void LoadSignatures() { LoadSignaturesFrom(ProgramFolder()); }
+
+void LoadSignaturesFrom(const std::string& folder) {
+  if (!LoadSignatureFile(folder + "QRX_SIG.DAT")) {
+    ReportStartupFailure("Impossible de charger le fichier de signatures", "Erreur fichier");
+    return;
+  }
+  AppendSignatureFile(folder + "QRX_SIG2.DAT");  // optional: whatever it held before a failure stays
+  // Only the filled slots: records past the table's capacity were counted but not stored.
+  if (InitScan(SignatureTable(), FilledSignatureSlots()) != 0) {
+    ReportStartupFailure("Impossible d'initialiser DLL scan (initscan)", "Erreur");
+  }
+}
+
+bool ScanFileWithEngine(const std::string& path, TVirusInfo& info) {
+  TScanFileResult result{};  // Found 0, FoundName empty
+  const std::int32_t code = ScanFile(path.c_str(), &result);
+  if (code != 0 && code != 1) return false;
+  info.Infected = result.Found == 1;
+  info.VirusName = info.Infected ? result.FoundName.Str() : std::string();
+  return true;
+}

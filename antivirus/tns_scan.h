@@ -1,0 +1,24 @@
+#pragma once
+// The signature files at start-up and the engine's verdict on one file.
+#include <string>
+
+#include "qrx_data_loading.h"
+#include "tn_dll_sscan_header.h"
+#include "tns_signature_file.h"
+
+// The verdict on one file as the antivirus worker uses it.
+struct TVirusInfo {
+  bool Infected = false;
+  std::string VirusName;  // empty when not infected
+};
+
+// Start-up, on the UI thread: loads QRX_SIG.DAT and then QRX_SIG2.DAT from the program's
+// folder and primes the engine with the table. A failure is shown in a box and ends the program
+// at the first turn of the event loop; a bad pattern unit raises ConversionError to the caller.
+void LoadSignatures();
+// The same with the files taken from `folder` (ending with a backslash).
+void LoadSignaturesFrom(const std::string& folder);
+
+// Asks the engine about the file at `path`. False, with `info` left alone, when the engine did
+// not scan it.
+bool ScanFileWithEngine(const std::string& path, TVirusInfo& info);
