@@ -4,8 +4,12 @@
 // string tree. Free codes are kept in one list in ascending order and reused lowest first.
 // The stream has no end code: the decoder stops when the member's packed bits are spent.
 //
-// Hostile streams can link a code to itself or to a code that was freed; every expansion is
-// therefore bounded by the stack and refuses to walk through a free code.
+// A code's string is copied from where it last appeared in the output when that is still in
+// the history: a code defined as (previous code, byte) spells exactly the previous string
+// followed by the first byte of the next, so its string stands in the output already.
+// Otherwise it is spelled by walking its prefixes. Hostile streams can link a code to itself
+// or to a code that was freed; such codes and those built on them are always walked, every
+// walk is bounded by the stack and refuses to pass through a free code.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -24,6 +28,11 @@ constexpr unsigned kWiden = 1;
 constexpr unsigned kPartialClear = 2;
 constexpr size_t kStackSize = 8193;
 constexpr uint32_t kOutputSize = 767;
+// Output kept for copying strings: the last kHistorySize bytes at least.
+constexpr size_t kHistorySize = 65536;
+constexpr size_t kBufferSize = 2 * kHistorySize;
+// Strings up to this long are copied as two 8-byte words, into slack at the buffer's end.
+constexpr uint32_t kShortString = 16;
 // A free code's prefix entry holds this mark and the next code of the free list.
 constexpr uint16_t kFreeMark = 0x8000;
 constexpr uint16_t kLinkMask = 0x3FFF;
@@ -40,10 +49,14 @@ private:
   bool IsFree(unsigned code) const { return code >= kFirstCode && (Prefix[code] & kFreeMark) != 0; }
   bool TakeBits(unsigned width, unsigned& value);
   int32_t Control(unsigned control);
+  int32_t OutputString(unsigned code);
+  bool CopyFromHistory(uint64_t start, uint32_t length);
   int32_t Expand(unsigned code, const uint8_t*& string);
   void Define(uint8_t firstByte);
   void PartialClear();
-  bool Output(const uint8_t* data, size_t count);
+  void MakeRoom(size_t count);
+  bool Append(const uint8_t* data, size_t count);
+  bool WriteFullBlocks();
 
   TUnzipEngine& Engine;
   int64_t BitsLeft = 0;
@@ -52,11 +65,25 @@ private:
   // The highest code ever defined: every code above it is free and still chained upward.
   unsigned HighestDefined = kFirstCode - 1;
   unsigned Previous = 0;
-  uint32_t OutCount = 0;
-  uint16_t Prefix[kLastCode + 1] = {};
-  uint8_t Suffix[kLastCode + 1] = {};
-  uint8_t Stack[kStackSize] = {};
-  uint8_t Out[kOutputSize] = {};
+  // Where the previous code's string stands in the output, and whether it can be trusted to
+  // stay what its code spells (see Trusted).
+  uint64_t PreviousStart = 0;
+  uint32_t PreviousLength = 0;
+  bool PreviousTrusted = true;
+  // Output positions counted from the member's start: Buffer[0] holds byte Base; Total bytes
+  // were produced, Written of them handed to the engine.
+  uint64_t Base = 0;
+  uint64_t Total = 0;
+  uint64_t Written = 0;
+  uint16_t Prefix[kLastCode + 1];
+  uint8_t Suffix[kLastCode + 1];
+  // Per defined code: where its string last appeared, its length, and whether its prefixes
+  // all were defined when it was (only then can its string not change while it is defined).
+  uint64_t Start[kLastCode + 1];
+  uint16_t Length[kLastCode + 1];
+  bool Trusted[kLastCode + 1];
+  uint8_t Stack[kStackSize];
+  uint8_t Buffer[kBufferSize + kShortString];
 };
 
 // Takes the next code of `width` bits when the member still holds that many.
@@ -74,24 +101,24 @@ int32_t TUnshrinker::Run() {
   // A member too short for one code holds no data at all.
   if (TakeBits(kInitialWidth, code)) {
     uint8_t firstByte = static_cast<uint8_t>(code);
-    if (!Output(&firstByte, 1)) return UZ_WRITE_ERROR;
+    if (!Append(&firstByte, 1)) return UZ_WRITE_ERROR;
     Previous = code;
+    PreviousLength = 1;
   }
   while (!Engine.Aborted && TakeBits(Width, code)) {
+    int32_t result;
     if (code == kControlCode) {
       unsigned control;
       if (!TakeBits(Width, control)) break;
-      if (int32_t result = Control(control); result != UZ_OK) return result;
-      continue;
+      result = Control(control);
+    } else {
+      result = OutputString(code);
     }
-    const uint8_t* string;
-    if (int32_t result = Expand(code, string); result != UZ_OK) return result;
-    if (!Output(string, Stack + kStackSize - string)) return UZ_WRITE_ERROR;
-    Define(*string);
-    Previous = code;
+    if (result != UZ_OK) return result;
   }
   if (Engine.Aborted) return UZ_ABORTED;
-  return Engine.WriteOutput(Out, OutCount) ? UZ_OK : UZ_WRITE_ERROR;
+  return Engine.WriteOutput(Buffer + (Written - Base), static_cast<uint32_t>(Total - Written)) ? UZ_OK
+                                                                                             : UZ_WRITE_ERROR;
 }
 
 int32_t TUnshrinker::Control(unsigned control) {
@@ -105,6 +132,61 @@ int32_t TUnshrinker::Control(unsigned control) {
     return UZ_OK;
   }
   return UZ_BAD_DATA;
+}
+
+// Outputs the string of a code other than 256, then defines the next code.
+int32_t TUnshrinker::OutputString(unsigned code) {
+  uint64_t at = Total;
+  bool aboutToBeDefined = IsFree(code);
+  bool copied = false;
+  if (code < kFirstCode) {
+    uint8_t byte = static_cast<uint8_t>(code);
+    if (!Append(&byte, 1)) return UZ_WRITE_ERROR;
+    copied = true;
+  } else if (aboutToBeDefined && PreviousTrusted) {
+    // The previous string, then its own first byte.
+    if (!CopyFromHistory(PreviousStart, PreviousLength)) return UZ_WRITE_ERROR;
+    copied = Total > at;
+    uint8_t firstByte = copied ? Buffer[at - Base] : 0;
+    if (copied && !Append(&firstByte, 1)) return UZ_WRITE_ERROR;
+  } else if (!aboutToBeDefined && Trusted[code]) {
+    if (!CopyFromHistory(Start[code], Length[code])) return UZ_WRITE_ERROR;
+    copied = Total > at;
+  }
+  if (!copied) {
+    const uint8_t* string;
+    if (int32_t result = Expand(code, string); result != UZ_OK) return result;
+    if (!Append(string, Stack + kStackSize - string)) return UZ_WRITE_ERROR;
+  }
+  Define(Buffer[at - Base]);
+  bool trusted = code < kFirstCode || (!IsFree(code) && Trusted[code]);
+  if (code >= kFirstCode && trusted) Start[code] = at;
+  Previous = code;
+  PreviousStart = at;
+  PreviousLength = static_cast<uint32_t>(Total - at);
+  PreviousTrusted = trusted;
+  return UZ_OK;
+}
+
+// Appends output bytes [start, start + length) again when they are still held; outputs
+// nothing when they are not (the caller then walks the code).
+bool TUnshrinker::CopyFromHistory(uint64_t start, uint32_t length) {
+  MakeRoom(length);
+  if (start < Base) return true;
+  // The source ends before Total, so it never overlaps the bytes appended.
+  uint8_t* to = Buffer + (Total - Base);
+  const uint8_t* from = Buffer + (start - Base);
+  if (length <= kShortString) {
+    uint64_t low, high;  // both read before either is written: the words may overlap `to`
+    std::memcpy(&low, from, 8);
+    std::memcpy(&high, from + 8, 8);
+    std::memcpy(to, &low, 8);
+    std::memcpy(to + 8, &high, 8);
+  } else {
+    std::memcpy(to, from, length);
+  }
+  Total += length;
+  return WriteFullBlocks();
 }
 
 // Spells the string of `code` onto the end of the stack; `string` receives its first byte.
@@ -133,39 +215,57 @@ void TUnshrinker::Define(uint8_t firstByte) {
   if (FreeHead > kLastCode) return;
   unsigned code = FreeHead;
   FreeHead = Prefix[code] & kLinkMask;
+  // Previous is still free when a hostile stream names a free code first or right after a
+  // clear that freed it: such a code is walked every time it is used.
+  bool prefixDefined = !IsFree(Previous);
   Prefix[code] = static_cast<uint16_t>(Previous);
   Suffix[code] = firstByte;
+  Start[code] = PreviousStart;
+  Length[code] = static_cast<uint16_t>(std::min<uint32_t>(PreviousLength + 1, kStackSize));
+  Trusted[code] = prefixDefined && PreviousTrusted && PreviousLength < kStackSize;
   HighestDefined = std::max(HighestDefined, code);
 }
 
 // Frees every defined code that is no other code's prefix, then chains all free codes in
 // ascending order, so that the lowest is reused first.
 void TUnshrinker::PartialClear() {
-  bool hasChild[kLastCode + 1] = {};
+  // Branch-free passes: a clear comes every few thousand codes in real data.
+  uint8_t hasChild[kLastCode + 1];
+  std::memset(hasChild, 0, HighestDefined + 1);
   for (unsigned code = kFirstCode; code <= HighestDefined; ++code) {
     unsigned prefix = Prefix[code];
-    if (!IsFree(code) && prefix != code) hasChild[prefix] = true;
+    bool isLink = (prefix & kFreeMark) == 0 && prefix != code;
+    hasChild[isLink ? prefix : 0] = 1;
   }
-  FreeHead = HighestDefined + 1;
+  unsigned head = HighestDefined + 1;
   for (unsigned code = HighestDefined; code >= kFirstCode; --code) {
-    if (IsFree(code) || !hasChild[code]) {
-      Prefix[code] = static_cast<uint16_t>(kFreeMark | FreeHead);
-      FreeHead = code;
-    }
+    uint16_t prefix = Prefix[code];
+    bool freed = (prefix & kFreeMark) != 0 || !hasChild[code];
+    Prefix[code] = freed ? static_cast<uint16_t>(kFreeMark | head) : prefix;
+    head = freed ? code : head;
   }
+  FreeHead = head;
 }
 
-bool TUnshrinker::Output(const uint8_t* data, size_t count) {
-  while (count > 0) {
-    size_t chunk = std::min<size_t>(count, kOutputSize - OutCount);
-    std::memcpy(Out + OutCount, data, chunk);
-    OutCount += static_cast<uint32_t>(chunk);
-    data += chunk;
-    count -= chunk;
-    if (OutCount == kOutputSize) {
-      if (!Engine.WriteOutput(Out, OutCount)) return false;
-      OutCount = 0;
-    }
+// Keeps the last kHistorySize bytes (and whatever is not written yet) and makes room for count more.
+void TUnshrinker::MakeRoom(size_t count) {
+  if (Total - Base + count <= kBufferSize) return;
+  uint64_t newBase = Total - kHistorySize;
+  std::memmove(Buffer, Buffer + (newBase - Base), kHistorySize);
+  Base = newBase;
+}
+
+bool TUnshrinker::Append(const uint8_t* data, size_t count) {
+  MakeRoom(count);
+  std::memcpy(Buffer + (Total - Base), data, count);
+  Total += count;
+  return WriteFullBlocks();
+}
+
+// The output goes out in blocks of kOutputSize bytes.
+bool TUnshrinker::WriteFullBlocks() {
+  for (; Total - Written >= kOutputSize; Written += kOutputSize) {
+    if (!Engine.WriteOutput(Buffer + (Written - Base), kOutputSize)) return false;
   }
   return true;
 }

@@ -125,6 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
         THandMadeCase{"prefix_freed_by_clear",
                       Codes({{'A', 9}, {'B', 9}, {'C', 9}, {258, 9}, {256, 9}, {2, 9}, {'D', 9}, {257, 9}}),
                       UZ_BAD_DATA, ""},
+        // 257 is defined on 258 while the clear has left 258 free; once 258 is defined again as
+        // "DE", 257 spells "DED" through it (and not what 258 spelled before the clear).
+        THandMadeCase{"prefix_defined_again_after_clear",
+                      Codes({{'A', 9}, {'B', 9}, {'C', 9}, {258, 9}, {256, 9}, {2, 9}, {'D', 9}, {'E', 9},
+                             {257, 9}}),
+                      UZ_OK, "ABCBCDEDED"},
         // Fewer bits than one code: no data at all.
         THandMadeCase{"empty_member", {}, UZ_OK, ""},
         THandMadeCase{"one_byte_member", {0x41}, UZ_OK, ""},
