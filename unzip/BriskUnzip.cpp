@@ -182,9 +182,7 @@ int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetF
   TTotals selected;
   int32_t count = 0;
   for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
-    if (!IsSelected(FilesToExtract(), cursor.Name)) continue;
-    selected.Unpacked += cursor.UnpackedSize;
-    selected.Packed += cursor.PackedSize;
+    if (!TakeIfSelected(cursor, selected)) continue;
     int32_t result = ExtractEntry(cursor, target, OverwriteQuery);
     if (result == UZ_OK) {
       ++count;
@@ -222,6 +220,14 @@ void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, 
   handler(code, &report);
 }
 
+bool TBriskUnzip::TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const {
+  if (!IsSelected(FilesToExtract(), cursor.Name)) return false;
+  // Counted before extraction: a member that fails still counts in the totals.
+  selected.Unpacked += cursor.UnpackedSize;
+  selected.Packed += cursor.PackedSize;
+  return true;
+}
+
 int32_t TBriskUnzip::ListFiles() {
   if (!*ZipFileName() || !ReportHandler) return UZ_MISSING_ARGUMENT;
   int64_t prefixLength = 0;
@@ -233,9 +239,7 @@ int32_t TBriskUnzip::ListFiles() {
   TTotals selected;
   int32_t count = 0;
   for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
-    if (!IsSelected(FilesToExtract(), cursor.Name)) continue;
-    selected.Unpacked += cursor.UnpackedSize;
-    selected.Packed += cursor.PackedSize;
+    if (!TakeIfSelected(cursor, selected)) continue;
     FillFromEntry(report, cursor);
     CopyFileName(report, cursor.Name);
     report.IsFolder = false;

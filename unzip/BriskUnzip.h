@@ -8,6 +8,8 @@
 #include "Component.h"
 #include "UnzipTypes.h"
 
+struct TZipCursor;
+
 class TBriskUnzip : public TComponent {
 public:
   explicit TBriskUnzip(TComponent* owner);
@@ -50,6 +52,8 @@ private:
     int64_t Packed = 0;
   };
   static bool StoreText(TShortText& field, const char* value);
+  // Whether the pattern selects the cursor's member; a selected one adds to the totals.
+  bool TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const;
   bool ComputeTotals(TTotals& totals);
   int32_t ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength);
   void SendEndReport(const char* archivePath, const TTotals& totals, int32_t code, TUnzipReportHandler handler);
