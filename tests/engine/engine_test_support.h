@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,10 +31,11 @@ inline std::vector<std::uint8_t> bytes(std::string_view text) { return {text.beg
 class TempDir {
  public:
   TempDir() {
+    // Random per process, so that test programs running side by side never share a folder.
+    static const unsigned processTag = std::random_device{}();
     static int counter = 0;
     path_ = std::filesystem::temp_directory_path() /
-            ("qrx-engine-test-" + std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFF) + "-" +
-             std::to_string(++counter));
+            ("qrx-engine-test-" + std::to_string(processTag) + "-" + std::to_string(++counter));
     std::filesystem::create_directories(path_);
   }
   ~TempDir() {
