@@ -60,18 +60,7 @@ TSignatureEntry MakeSignatureEntry(std::string_view name, std::string_view patte
   return entry;
 }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-
-bool IsSkippedUnitChar(char c) { return c == '?' || c == ' ' || c == ':'; }
-
-bool IsSkippedUnit(std::string_view unit) {
-  return unit.size() == 2 && (IsSkippedUnitChar(unit[0]) || IsSkippedUnitChar(unit[1]));
-}
-
-bool IsHexPair(std::string_view unit) { return unit.size() == 2 && IsHexDigit(unit[0]) && IsHexDigit(unit[1]); }
-
-void CheckHexPair(std::string_view unit) {
-  if (IsHexPair(unit)) return;
+void RaiseConversionError(std::string_view unit) {
   throw ConversionError("'$" + std::string(unit) + "' n'est pas une valeur entière correcte");
 }
 

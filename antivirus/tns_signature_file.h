@@ -45,13 +45,20 @@ void ScrambleSignatureRecord(TSignatureEntry& record);
 // A plain entry with the given texts (cut to their capacities), PairCount set, spare bytes cleared.
 TSignatureEntry MakeSignatureEntry(std::string_view name, std::string_view pattern);
 
-bool IsHexDigit(char c);
-bool IsSkippedUnitChar(char c);
+// Inline: the loader runs these on every unit of every signature at start-up.
+inline bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+inline bool IsSkippedUnitChar(char c) { return c == '?' || c == ' ' || c == ':'; }
 // A unit is left to the engine when either of its characters is "?", a space or ":".
-bool IsSkippedUnit(std::string_view unit);
-bool IsHexPair(std::string_view unit);
-// Raises ConversionError "'$XY' n'est pas une valeur entière correcte" unless `unit` is two hex digits.
-void CheckHexPair(std::string_view unit);
+inline bool IsSkippedUnit(std::string_view unit) {
+  return unit.size() == 2 && (IsSkippedUnitChar(unit[0]) || IsSkippedUnitChar(unit[1]));
+}
+inline bool IsHexPair(std::string_view unit) { return unit.size() == 2 && IsHexDigit(unit[0]) && IsHexDigit(unit[1]); }
+// Raises ConversionError "'$XY' n'est pas une valeur entière correcte" for the unit "XY".
+[[noreturn]] void RaiseConversionError(std::string_view unit);
+// Raises the conversion error unless `unit` is two hexadecimal digits.
+inline void CheckHexPair(std::string_view unit) {
+  if (!IsHexPair(unit)) RaiseConversionError(unit);
+}
 
 // Calls visit(unitNumber, unit) for every unit of `pattern` that is not skipped, in order, units
 // numbered from 1. An odd last character belongs to no unit.
