@@ -46,8 +46,9 @@ constexpr size_t kDistanceTableSize =
 
 constexpr uint32_t kWindowMask = UZ_WINDOW_SIZE - 1;
 constexpr uint32_t kMaxMatch = 258;
-// The fast loop runs while two literals and a longest match fit before the window's end.
-constexpr uint32_t kFastWindowLimit = UZ_WINDOW_SIZE - kMaxMatch - 2;
+// The fast loop runs while two literals and a longest match fit before the window's end
+// with room to spare: the careful path expects a position inside the window.
+constexpr uint32_t kFastWindowLimit = UZ_WINDOW_SIZE - kMaxMatch - 3;
 
 const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};

@@ -115,16 +115,7 @@ int32_t TUnzipEngine::ExtractOpenMember(const char* outputPath, int64_t localHea
   TLocalHeader header;
   if (!ArchiveFile->Seek(localHeaderOffset)) return UZ_READ_ERROR;
   if (!ReadLocalHeader(*ArchiveFile, header)) return UZ_BAD_DATA;
-
-  bool sizesFollowData = (header.Flags & kFlagDataDescriptor) != 0;
-  uint32_t expectedCrc = header.Crc32;
-  PackedToRead = header.PackedSize;
-  UnpackedExpected = header.UnpackedSize;
-  if (sizesFollowData) {
-    PackedToRead = central ? central->PackedSize : UZ_SIZE_UNKNOWN;
-    UnpackedExpected = central ? central->UnpackedSize : UZ_SIZE_UNKNOWN;
-    if (central) expectedCrc = central->Crc32;
-  }
+  uint32_t expectedCrc = TakeDeclaredFacts(header, central);
   GeneralFlags = header.Flags;
   // Encryption is told first: an encrypted member stays unreadable whatever its method.
   if (header.Flags & kFlagEncrypted) return UZ_ENCRYPTED;
@@ -140,17 +131,32 @@ int32_t TUnzipEngine::ExtractOpenMember(const char* outputPath, int64_t localHea
   if (truncated) PackedToRead = available;
 
   if (int32_t created = CreateOutput(outputPath); created != UZ_OK || EndsWithSeparator(outputPath)) return created;
-
   ActivityHook();
   int32_t result = RunDecoder(header.Method);
-  if (result == UZ_OK && sizesFollowData && !central) expectedCrc = ReadDescriptorCrc();
-  bool sizeKnown = UnpackedExpected != UZ_SIZE_UNKNOWN;
-  bool matches = ~RunningCrc == expectedCrc && (!sizeKnown || BytesWritten == UnpackedExpected) &&
-                 (!central || (~RunningCrc == central->Crc32 && BytesWritten == central->UnpackedSize));
+  if (result == UZ_OK && (header.Flags & kFlagDataDescriptor) && !central) expectedCrc = ReadDescriptorCrc();
   if (OutputOverflow) result = UZ_BAD_DATA;
   if (truncated && (result == UZ_OK || result == UZ_CRC_MISMATCH)) result = UZ_READ_ERROR;
-  if (result == UZ_OK && !matches) result = UZ_CRC_MISMATCH;
+  if (result == UZ_OK && !OutputMatches(expectedCrc, central)) result = UZ_CRC_MISMATCH;
   return FinishOutput(outputPath, result, header.DosDateTime);
+}
+
+uint32_t TUnzipEngine::TakeDeclaredFacts(const TLocalHeader& header, const TCentralFacts* central) {
+  PackedToRead = header.PackedSize;
+  UnpackedExpected = header.UnpackedSize;
+  if (!(header.Flags & kFlagDataDescriptor)) return header.Crc32;
+  // The local header carries no sizes: the directory's are the member's; without a
+  // directory the packed data runs until the input ends and its CRC follows it.
+  PackedToRead = central ? central->PackedSize : UZ_SIZE_UNKNOWN;
+  UnpackedExpected = central ? central->UnpackedSize : UZ_SIZE_UNKNOWN;
+  return central ? central->Crc32 : 0;
+}
+
+// The output must have the CRC and size declared, and agree with the directory too.
+bool TUnzipEngine::OutputMatches(uint32_t expectedCrc, const TCentralFacts* central) const {
+  const uint32_t crc = ~RunningCrc;
+  bool sizeKnown = UnpackedExpected != UZ_SIZE_UNKNOWN;
+  return crc == expectedCrc && (!sizeKnown || BytesWritten == UnpackedExpected) &&
+         (!central || (crc == central->Crc32 && BytesWritten == central->UnpackedSize));
 }
 
 uint32_t TUnzipEngine::ReadDescriptorCrc() {

@@ -14,6 +14,8 @@ inline constexpr uint32_t UZ_WINDOW_SIZE = 32768;
 // PackedToRead and UnpackedExpected when no header gives the size.
 inline constexpr int64_t UZ_SIZE_UNKNOWN = 2147483647;
 
+struct TLocalHeader;
+
 // What the central directory says about a member. A member whose local header defers its
 // sizes and CRC to a data descriptor (flag bit 3) is extracted with these.
 struct TCentralFacts {
@@ -112,6 +114,8 @@ private:
   int32_t ExtractOpenMember(const char* outputPath, int64_t localHeaderOffset, const TCentralFacts* central);
   int32_t CreateOutput(const char* outputPath);
   int32_t RunDecoder(uint16_t method);
+  uint32_t TakeDeclaredFacts(const TLocalHeader& header, const TCentralFacts* central);
+  bool OutputMatches(uint32_t expectedCrc, const TCentralFacts* central) const;
   uint32_t ReadDescriptorCrc();
   int32_t FinishOutput(const char* outputPath, int32_t result, uint32_t dosDateTime);
   void StartMember(int abortKey);

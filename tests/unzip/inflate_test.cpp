@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "UnzipEngine.h"
 #include "UnzipTypes.h"
 #include "testkit.h"
 
@@ -169,10 +170,37 @@ TBytes IncompleteCodeLengthCode() {
   return out.Out;
 }
 
+// A stored block leaves the window 261 bytes short of its end; two literals and a longest
+// match then fill it exactly, and more literals follow.
+TBytes FillWindowToItsEnd() {
+  TBitWriter out;
+  const std::string filler(UZ_WINDOW_SIZE - 260, 'a');
+  out.Bits(0, 1);
+  out.Bits(0, 2);
+  out.AlignToByte();
+  out.Bits(static_cast<uint32_t>(filler.size()), 16);
+  out.Bits(static_cast<uint16_t>(~filler.size()), 16);
+  for (char c : filler) out.Bits(static_cast<uint8_t>(c), 8);
+  out.Bits(1, 1);
+  out.Bits(1, 2);
+  out.Code(0x30 + 'b', 8);
+  out.Code(0x30 + 'c', 8);
+  out.Code(0xC5, 8);  // length symbol 285: 258
+  out.Code(0, 5);     // distance 1
+  for (int i = 0; i < 30; ++i) out.Code(0x30 + 'd', 8);
+  out.Code(0, 7);
+  return out.Out;
+}
+
+std::string WindowFilledToItsEnd() {
+  return std::string(UZ_WINDOW_SIZE - 260, 'a') + "bc" + std::string(258, 'c') + std::string(30, 'd');
+}
+
 const std::string kZeros(3, '\0');
 
 const TStreamCase kStreamCases[] = {
     {"fixed block, match before the first byte gives zeros", FixedMatchBeforeStart, kZeros + "z", UZ_OK},
+    {"window filled to its very end by a match", FillWindowToItsEnd, WindowFilledToItsEnd(), UZ_OK},
     {"block type 3", [] { TBitWriter out; out.Bits(1, 1); out.Bits(3, 2); return out.Out; }, "x", UZ_BAD_DATA},
     {"stored block", [] { return StoredBlock(5, static_cast<uint16_t>(~5), "hello"); }, "hello", UZ_OK},
     {"stored block, NLEN not the complement", [] { return StoredBlock(5, 5, "hello"); }, "hello", UZ_BAD_DATA},
