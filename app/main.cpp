@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include "Splash.h"
+#include "tn_bho_tb.h"
+#include "tns_scan.h"
 #include "qrx_MiseAjourDlg.h"
 #include "qrx_application.h"
 #include "qrx_main.h"
@@ -12,12 +14,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   Application.Initialize(instance);
+  // A missing engine shows later, as a refused initialisation of the signatures.
+  BindScanEngine();
   {
     auto splash = std::make_unique<TSplashForm>();
     splash->ShowAndPaint();
     Application.SetTitle("Quorvex");
     TScanWorkerFactory workers;
-    TFormQuorvex form(workers);
+    TFormQuorvex form(workers, [] {
+      LoadSignatures();
+      LoadBhoDatabase();
+    });
     TMiseAJourDlg updateNotice;
     splash.reset();
     if (!Application.Terminated()) {
@@ -28,5 +35,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // could still reach is torn down.
     if (TWorkerThread::AbandonedWorkers() > 0) ExitProcess(0);
   }
+  ReleaseScanEngine();
   return 0;
 }

@@ -61,10 +61,11 @@ RECT CentredWindowRect(DWORD style, DWORD exStyle) {
 
 }  // namespace
 
-TFormQuorvex::TFormQuorvex(TScanWorkerFactory& workers)
+TFormQuorvex::TFormQuorvex(TScanWorkerFactory& workers, TDataLoader loadDataFiles)
     : Shape1(TShape::Kind::Rectangle, {406, -5, 406 + 202, -5 + 26}, kBlue, true),
       Shape2(TShape::Kind::Circle, {386, -2, 386 + 41, -2 + 24}, kBlue, false),
-      Workers_(workers) {
+      Workers_(workers),
+      LoadDataFiles_(std::move(loadDataFiles)) {
   FormQuorvex = this;
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   RECT r = CentredWindowRect(style, WS_EX_CONTROLPARENT);
@@ -227,12 +228,9 @@ void TFormQuorvex::FormCreate() {
   VFichierCourant->SetText("");
   SElementCourant->SetText("");
   ClearResultsGrid();
-  LoadDataFiles();
+  // An error raised here ends FormCreate: after a bad signature the database is not loaded.
+  if (LoadDataFiles_) LoadDataFiles_();
 }
-
-// The signature files, then the spyware database. Each loader shows its own failure and asks
-// the application to end; an error raised by a loader ends FormCreate here.
-void TFormQuorvex::LoadDataFiles() {}
 
 void TFormQuorvex::ShowDualProcessorNotice(bool dual) {
   Label6->Show(dual);

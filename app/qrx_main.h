@@ -1,6 +1,7 @@
 #pragma once
 // The main window: header, results page, the two option pages, the bottom band; it starts,
 // stops and releases the two scan workers.
+#include <functional>
 #include <memory>
 
 #include "Button.h"
@@ -15,9 +16,13 @@ class TFormQuorvex : public TWindow {
  public:
   enum class TState { Idle, Scanning, Finished };
 
+  // Loads the data files at the end of FormCreate: the signature files, then the spyware
+  // database. Each loader reports its own failure and asks the application to end.
+  using TDataLoader = std::function<void()>;
+
   // Creates the window with its widgets and runs FormCreate; an error escaping FormCreate
   // is shown by the application's error report and the window is made all the same.
-  explicit TFormQuorvex(TScanWorkerFactory& workers);
+  TFormQuorvex(TScanWorkerFactory& workers, TDataLoader loadDataFiles);
   ~TFormQuorvex() override;
 
   // Handlers.
@@ -91,7 +96,6 @@ class TFormQuorvex : public TWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void LoadDataFiles();
   void CreateHeader();
   void CreateBody();
   void CreateResultsPage();
@@ -107,6 +111,7 @@ class TFormQuorvex : public TWindow {
   void AbandonWorkers();
 
   TScanWorkerFactory& Workers_;
+  TDataLoader LoadDataFiles_;
   bool Closing_ = false;
 };
 

@@ -36,7 +36,7 @@ class MainWindowTest : public ::testing::Test {
 
   // Opens the window with the services as set up by the test, and the given worker factory.
   void Open(TScanWorkerFactory& workers) {
-    Form = std::make_unique<TFormQuorvex>(workers);
+    Form = std::make_unique<TFormQuorvex>(workers, LoadDataFiles);
     Notice = std::make_unique<TMiseAJourDlg>();
     Application.ShowMainWindow(Form->Handle());
   }
@@ -48,6 +48,7 @@ class MainWindowTest : public ::testing::Test {
 
   TRecordingServices Services;
   TSteeredFactory Steered;
+  TFormQuorvex::TDataLoader LoadDataFiles;
   std::unique_ptr<TFormQuorvex> Form;
   std::unique_ptr<TMiseAJourDlg> Notice;
 };
@@ -315,6 +316,23 @@ TEST_F(MainWindowTest, ErrorInFormCreateIsReportedAndTheWindowStillOpens) {
   EXPECT_TRUE(IsWindow(Form->Handle()));
   // FormCreate ended at the failing step: the later steps did not run.
   EXPECT_FALSE(Form->RadioAnalyseRapide->Checked());
+  EXPECT_FALSE(Application.Terminated());
+}
+
+TEST_F(MainWindowTest, DataFilesAreLoadedLastInFormCreate) {
+  bool defaultsInPlace = false;
+  LoadDataFiles = [&] { defaultsInPlace = FormQuorvex->RadioChoisirSpyware->Checked() && FormQuorvex->buttonGo->Visible(); };
+  Open();
+  EXPECT_TRUE(defaultsInPlace);
+}
+
+TEST_F(MainWindowTest, LoaderErrorIsReportedAndTheWindowOpensWithoutEndingTheProgram) {
+  LoadDataFiles = [] { throw std::runtime_error("'ZZ' n'est pas une valeur entière correcte"); };
+  Open();
+  ASSERT_EQ(1u, Services.Boxes.size());
+  EXPECT_EQ("'ZZ' n'est pas une valeur entière correcte.", Services.Boxes[0].Text);
+  EXPECT_EQ("Quorvex", Services.Boxes[0].Caption);
+  EXPECT_TRUE(IsWindowVisible(Form->Handle()));
   EXPECT_FALSE(Application.Terminated());
 }
 

@@ -4,157 +4,32 @@
 //
 // Usage: qrx_gui_driver <Quorvex.exe> [--screenshots <folder>]
 // Prints one line per check ("ok - ..." or "not ok - ...") and exits with 1 when a check failed.
-#include <windows.h>
-
 #include <cstdio>
-#include <functional>
-#include <string>
-#include <vector>
+
+#include "driver_support.h"
 
 namespace {
 
-const char kMainCaption[] = "Quorvex v1.5.0";
-const char kNoticeCaption[] = "Mise à jour";
-int Failures = 0;
-
-void Check(bool passed, const std::string& what) {
-  std::printf("%s - %s\n", passed ? "ok" : "not ok", what.c_str());
-  std::fflush(stdout);
-  if (!passed) ++Failures;
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-std::string TextOf(HWND window) {
-  char text[512] = "";
-  // WM_GETTEXT reaches the other process's window; GetWindowText would not for controls.
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                      nullptr);
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-BOOL CALLBACK Collect(HWND child, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-  return TRUE;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-  std::vector<HWND> found;
-  EnumChildWindows(parent, &Collect, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-// The descendants of `parent` whose text is `text`, in creation order.
-std::vector<HWND> ByText(HWND parent, const std::string& text) {
-  std::vector<HWND> found;
-  for (HWND child : Descendants(parent))
-    if (TextOf(child) == text) found.push_back(child);
-  return found;
-}
-
-HWND Find(HWND parent, const std::string& text) {
-  std::vector<HWND> found = ByText(parent, text);
-  return found.empty() ? nullptr : found.front();
-}
-
-HWND WaitForTopWindow(const char* className, const char* caption, DWORD timeoutMs) {
-  HWND window = nullptr;
-  WaitFor([&] { return (window = FindWindowA(className, caption)) != nullptr && IsWindowVisible(window); }, timeoutMs);
-  return window;
-}
-
-void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
-void ClickLink(HWND link) { PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2)); }
-
-// The text of a message box: its static control that has text.
-std::string MessageBoxText(HWND box) {
-  for (HWND child : Descendants(box))
-    if (ClassOf(child) == "Static" && !TextOf(child).empty()) return TextOf(child);
-  return "";
-}
-
-std::string ToWindowsPath(std::string path) {
-  if (path.empty() || path[0] != '/') return path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return "Z:" + path;
-}
-
-// Writes what the screen shows of `window` (frame included) as a 24-bit BMP.
-bool Capture(HWND window, const std::string& file) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-  Sleep(300);
-  RECT r;
-  GetWindowRect(window, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, previous);
-  const DWORD rowBytes = (width * 3 + 3) & ~3u, imageBytes = rowBytes * height;
-  BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageBytes),
-                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  bool written = false;
-  if (FILE* out = std::fopen(file.c_str(), "wb")) {
-    written = std::fwrite(&header, sizeof header, 1, out) == 1 &&
-              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-              std::fwrite(bits, imageBytes, 1, out) == 1;
-    std::fclose(out);
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return written;
-}
-
 class TDriver {
  public:
-  TDriver(std::string exe, std::string shots) : Exe_(ToWindowsPath(std::move(exe))), Shots_(std::move(shots)) {}
+  TDriver(const std::string& exe, std::string shots) : Program_(exe), Shots_(std::move(shots)) {}
 
   int Run() {
-    if (!Start()) return 1;
-    CheckMainWindow();
-    if (!Shots_.empty()) CaptureOptionPages();
-    ScanToTheEnd();
-    CloseAndSeeTheNotice();
-    CloseHandle(Process_.hThread);
-    CloseHandle(Process_.hProcess);
-    std::printf("%d passed, %d failed\n", Passed_ - Failures, Failures);
-    return Failures == 0 ? 0 : 1;
+    if (Start()) {
+      CheckMainWindow();
+      if (!Shots_.empty()) CaptureOptionPages();
+      ScanToTheEnd();
+      CloseAndSeeTheNotice();
+    }
+    return Checks_.Finish();
   }
 
  private:
-  void Expect(bool passed, const std::string& what) {
-    ++Passed_;
-    Check(passed, what);
-  }
+  void Expect(bool passed, const std::string& what) { Checks_.Expect(passed, what); }
 
   bool Start() {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string command = "\"" + Exe_ + "\"";
-    const bool started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Process_);
-    Expect(started, "Quorvex.exe starts: " + Exe_);
-    if (!started) return false;
+    Expect(Program_.Started(), "Quorvex.exe starts");
+    if (!Program_.Started()) return false;
     Main_ = WaitForTopWindow(nullptr, kMainCaption, 30000);
     Expect(Main_ != nullptr, "the main window appears with the caption \"Quorvex v1.5.0\"");
     return Main_ != nullptr;
@@ -223,18 +98,15 @@ class TDriver {
       if (!Shots_.empty()) Expect(Capture(notice, Shots_ + "\\update-notice.bmp"), "update notice captured");
       PostMessageA(notice, WM_CLOSE, 0, 0);  // the close box: opens nothing
     }
-    const bool ended = WaitForSingleObject(Process_.hProcess, 15000) == WAIT_OBJECT_0;
+    const bool ended = Program_.WaitForExit(15000);
     Expect(ended, "the program ends once the notice is closed");
-    DWORD code = 1;
-    GetExitCodeProcess(Process_.hProcess, &code);
-    Expect(ended && code == 0, "exit code 0");
-    if (!ended) TerminateProcess(Process_.hProcess, 1);
+    Expect(ended && Program_.ExitCode() == 0, "exit code 0");
   }
 
-  std::string Exe_, Shots_;
-  PROCESS_INFORMATION Process_{};
+  TChecks Checks_;
+  TProgram Program_;
+  std::string Shots_;
   HWND Main_ = nullptr, Go_ = nullptr, Stop_ = nullptr;
-  int Passed_ = 0;
 };
 
 }  // namespace

@@ -1,0 +1,143 @@
+#include "driver_support.h"
+
+#include <cstdio>
+
+
+void TChecks::Expect(bool passed, const std::string& what) {
+  std::printf("%s - %s\n", passed ? "ok" : "not ok", what.c_str());
+  std::fflush(stdout);
+  ++(passed ? Passed_ : Failed_);
+}
+
+int TChecks::Finish() {
+  std::printf("%d passed, %d failed\n", Passed_, Failed_);
+  return Failed_ == 0 ? 0 : 1;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::string TextOf(HWND window) {
+  char text[512] = "";
+  // WM_GETTEXT reaches the other process's window; GetWindowText would not for controls.
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                      nullptr);
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+namespace {
+BOOL CALLBACK Collect(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> found;
+  EnumChildWindows(parent, &Collect, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::vector<HWND> ByText(HWND parent, const std::string& text) {
+  std::vector<HWND> found;
+  for (HWND child : Descendants(parent))
+    if (TextOf(child) == text) found.push_back(child);
+  return found;
+}
+
+HWND Find(HWND parent, const std::string& text) {
+  std::vector<HWND> found = ByText(parent, text);
+  return found.empty() ? nullptr : found.front();
+}
+
+HWND WaitForTopWindow(const char* className, const char* caption, DWORD timeoutMs) {
+  HWND window = nullptr;
+  WaitFor([&] { return (window = FindWindowA(className, caption)) != nullptr && IsWindowVisible(window); }, timeoutMs);
+  return window;
+}
+
+void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void ClickLink(HWND link) { PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2)); }
+
+std::string MessageBoxText(HWND box) {
+  for (HWND child : Descendants(box))
+    if (ClassOf(child) == "Static" && !TextOf(child).empty()) return TextOf(child);
+  return "";
+}
+
+std::string ToWindowsPath(std::string path) {
+  if (path.empty() || path[0] != '/') return path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  path.insert(0, "Z:");
+  return path;
+}
+
+bool Capture(HWND window, const std::string& file) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(300);
+  RECT r;
+  GetWindowRect(window, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, previous);
+  const DWORD rowBytes = (width * 3 + 3) & ~3u, imageBytes = rowBytes * height;
+  BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageBytes),
+                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  bool written = false;
+  if (FILE* out = std::fopen(file.c_str(), "wb")) {
+    written = std::fwrite(&header, sizeof header, 1, out) == 1 &&
+              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+              std::fwrite(bits, imageBytes, 1, out) == 1;
+    std::fclose(out);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return written;
+}
+
+TProgram::TProgram(const std::string& exe) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string command = "\"";
+  command += ToWindowsPath(exe);
+  command += '"';
+  Started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Process_);
+}
+
+TProgram::~TProgram() {
+  if (!Started_) return;
+  if (!WaitForExit(0)) TerminateProcess(Process_.hProcess, 1);
+  CloseHandle(Process_.hThread);
+  CloseHandle(Process_.hProcess);
+}
+
+bool TProgram::WaitForExit(DWORD timeoutMs) {
+  return Started_ && WaitForSingleObject(Process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD TProgram::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(Process_.hProcess, &code);
+  return code;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// What the drivers of the real Quorvex.exe share: checks that print one line each, waiting,
+// finding windows of another process by caption and text, pressing buttons, capturing.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+inline constexpr char kMainCaption[] = "Quorvex v1.5.0";
+inline constexpr char kNoticeCaption[] = "Mise à jour";
+
+// Prints "ok - what" or "not ok - what"; counts the failures.
+class TChecks {
+ public:
+  void Expect(bool passed, const std::string& what);
+  // The closing line, and the exit code: 1 when a check failed.
+  int Finish();
+
+ private:
+  int Passed_ = 0, Failed_ = 0;
+};
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+std::string TextOf(HWND window);
+std::string ClassOf(HWND window);
+std::vector<HWND> Descendants(HWND parent);
+// The descendants of `parent` whose text is `text`, in creation order.
+std::vector<HWND> ByText(HWND parent, const std::string& text);
+HWND Find(HWND parent, const std::string& text);
+HWND WaitForTopWindow(const char* className, const char* caption, DWORD timeoutMs);
+void Press(HWND button);
+void ClickLink(HWND link);
+// The text of a message box: its static control that has text.
+std::string MessageBoxText(HWND box);
+// A Unix path as Wine sees it (Z: is /); a Windows path as it is.
+std::string ToWindowsPath(std::string path);
+// Writes what the screen shows of `window` (frame included) as a 24-bit BMP.
+bool Capture(HWND window, const std::string& file);
+
+// Quorvex.exe started from a path, with the process's handles.
+class TProgram {
+ public:
+  explicit TProgram(const std::string& exe);
+  ~TProgram();
+  bool Started() const { return Started_; }
+  // Waits for the program to end; false when it is still running after `timeoutMs`.
+  bool WaitForExit(DWORD timeoutMs);
+  DWORD ExitCode() const;
+
+ private:
+  PROCESS_INFORMATION Process_{};
+  bool Started_ = false;
+};
