@@ -11,6 +11,7 @@
 // or to a code that was freed; such codes and those built on them are always walked, every
 // walk is bounded by the stack and refuses to pass through a free code.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -33,14 +34,17 @@ constexpr size_t kHistorySize = 65536;
 constexpr size_t kBufferSize = 2 * kHistorySize;
 // Strings up to this long are copied as two 8-byte words, into slack at the buffer's end.
 constexpr uint32_t kShortString = 16;
-// A free code's prefix entry holds this mark and the next code of the free list.
+// A free code's prefix entry holds this mark.
 constexpr uint16_t kFreeMark = 0x8000;
-constexpr uint16_t kLinkMask = 0x3FFF;
+constexpr size_t kFreeWords = (kLastCode + 64) / 64;
 
 class TUnshrinker {
 public:
   explicit TUnshrinker(TUnzipEngine& engine) : Engine(engine) {
-    for (unsigned code = kFirstCode; code <= kLastCode; ++code) Prefix[code] = static_cast<uint16_t>(kFreeMark | (code + 1));
+    for (unsigned code = kFirstCode; code <= kLastCode; ++code) {
+      Prefix[code] = kFreeMark;
+      FreeBits[code / 64] |= uint64_t(1) << (code % 64);
+    }
   }
 
   int32_t Run();
@@ -54,6 +58,9 @@ private:
   int32_t Expand(unsigned code, const uint8_t*& string);
   void Define(uint8_t firstByte);
   void PartialClear();
+  void Free(unsigned code);
+  unsigned LowestFreeFrom(unsigned code) const;
+  void AddCandidate(unsigned code);
   void MakeRoom(size_t count);
   bool Append(const uint8_t* data, size_t count);
   bool WriteFullBlocks();
@@ -61,9 +68,18 @@ private:
   TUnzipEngine& Engine;
   int64_t BitsLeft = 0;
   unsigned Width = kInitialWidth;
+  // The free list: the free codes in ascending order, one bit each; its head is the lowest.
+  uint64_t FreeBits[kFreeWords] = {};
   unsigned FreeHead = kFirstCode;
-  // The highest code ever defined: every code above it is free and still chained upward.
-  unsigned HighestDefined = kFirstCode - 1;
+  // Per code, the defined codes other than itself that have it as their prefix: a defined code
+  // with none is a leaf.
+  uint16_t ChildCount[kLastCode + 1] = {};
+  // The codes that can have become leaves since the last clear: those defined since, and the
+  // prefixes that lost their last child in it. A clear looks at these only.
+  uint16_t Candidates[kLastCode + 1];
+  size_t CandidateCount = 0;
+  bool IsCandidate[kLastCode + 1] = {};
+  uint16_t Freed[kLastCode + 1];
   unsigned Previous = 0;
   // Where the previous code's string stands in the output, and whether it can be trusted to
   // stay what its code spells (see Trusted).
@@ -214,7 +230,8 @@ int32_t TUnshrinker::Expand(unsigned code, const uint8_t*& string) {
 void TUnshrinker::Define(uint8_t firstByte) {
   if (FreeHead > kLastCode) return;
   unsigned code = FreeHead;
-  FreeHead = Prefix[code] & kLinkMask;
+  FreeBits[code / 64] &= ~(uint64_t(1) << (code % 64));
+  FreeHead = LowestFreeFrom(code + 1);
   // Previous is still free when a hostile stream names a free code first or right after a
   // clear that freed it: such a code is walked every time it is used.
   bool prefixDefined = !IsFree(Previous);
@@ -223,28 +240,47 @@ void TUnshrinker::Define(uint8_t firstByte) {
   Start[code] = PreviousStart;
   Length[code] = static_cast<uint16_t>(std::min<uint32_t>(PreviousLength + 1, kStackSize));
   Trusted[code] = prefixDefined && PreviousTrusted && PreviousLength < kStackSize;
-  HighestDefined = std::max(HighestDefined, code);
+  if (Previous >= kFirstCode && Previous != code) ++ChildCount[Previous];
+  AddCandidate(code);
 }
 
-// Frees every defined code that is no other code's prefix, then chains all free codes in
-// ascending order, so that the lowest is reused first.
+// Frees every defined code that is no other code's prefix. All are chosen before any is freed:
+// a prefix whose last child goes now is a leaf only for the next clear.
 void TUnshrinker::PartialClear() {
-  // Branch-free passes: a clear comes every few thousand codes in real data.
-  uint8_t hasChild[kLastCode + 1];
-  std::memset(hasChild, 0, HighestDefined + 1);
-  for (unsigned code = kFirstCode; code <= HighestDefined; ++code) {
-    unsigned prefix = Prefix[code];
-    bool isLink = (prefix & kFreeMark) == 0 && prefix != code;
-    hasChild[isLink ? prefix : 0] = 1;
+  size_t freedCount = 0;
+  for (size_t i = 0; i < CandidateCount; ++i) {
+    unsigned code = Candidates[i];
+    IsCandidate[code] = false;
+    if (!IsFree(code) && ChildCount[code] == 0) Freed[freedCount++] = static_cast<uint16_t>(code);
   }
-  unsigned head = HighestDefined + 1;
-  for (unsigned code = HighestDefined; code >= kFirstCode; --code) {
-    uint16_t prefix = Prefix[code];
-    bool freed = (prefix & kFreeMark) != 0 || !hasChild[code];
-    Prefix[code] = freed ? static_cast<uint16_t>(kFreeMark | head) : prefix;
-    head = freed ? code : head;
+  CandidateCount = 0;
+  for (size_t i = 0; i < freedCount; ++i) Free(Freed[i]);
+}
+
+void TUnshrinker::Free(unsigned code) {
+  unsigned prefix = Prefix[code];
+  Prefix[code] = kFreeMark;
+  FreeBits[code / 64] |= uint64_t(1) << (code % 64);
+  FreeHead = std::min(FreeHead, code);
+  if (prefix >= kFirstCode && prefix != code && --ChildCount[prefix] == 0) AddCandidate(prefix);
+}
+
+// The lowest free code from `code` on, or kLastCode + 1 when there is none.
+unsigned TUnshrinker::LowestFreeFrom(unsigned code) const {
+  if (code > kLastCode) return kLastCode + 1;
+  size_t word = code / 64;
+  uint64_t bits = FreeBits[word] & (~uint64_t(0) << (code % 64));
+  while (bits == 0) {
+    if (++word == kFreeWords) return kLastCode + 1;
+    bits = FreeBits[word];
   }
-  FreeHead = head;
+  return static_cast<unsigned>(word * 64 + std::countr_zero(bits));
+}
+
+void TUnshrinker::AddCandidate(unsigned code) {
+  if (IsCandidate[code]) return;
+  IsCandidate[code] = true;
+  Candidates[CandidateCount++] = static_cast<uint16_t>(code);
 }
 
 // Keeps the last kHistorySize bytes (and whatever is not written yet) and makes room for count more.
