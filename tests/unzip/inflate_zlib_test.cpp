@@ -142,6 +142,37 @@ TEST_P(InflateAgainstZlib, FullFlushesBetweenBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(Data, InflateAgainstZlib, testing::ValuesIn(kSources), CaseName<TSource>);
 
+// Fixed-code symbols of RFC 1951 for the hand-made stream below.
+void FixedLiteral(UnzipTestKit::TBitWriter& out, uint8_t byte) { out.Code(0x30 + byte, 8); }  // bytes below 144
+void FixedMatch(UnzipTestKit::TBitWriter& out, unsigned length) {  // length 257 or 258, distance 1
+  out.Code(0xC0 + (length == 258 ? 5 : 4), 8);
+  if (length == 257) out.Bits(257 - 227, 5);
+  out.Code(0, 5);
+}
+
+// Literals and longest matches that end exactly at the end of the 32 KiB window, right after
+// two literals, followed by more symbols: the window must be written out before them.
+TEST(InflateAgainstZlib, MatchEndingAtTheWindowEdge) {
+  UnzipTestKit::TBitWriter out;
+  out.Bits(1, 1);  // last block
+  out.Bits(1, 2);  // fixed codes
+  FixedLiteral(out, 'a');
+  for (int i = 0; i < 125; ++i) FixedMatch(out, 258);
+  FixedMatch(out, 257);  // 32,508 bytes
+  FixedLiteral(out, 'b');
+  FixedLiteral(out, 'c');
+  FixedMatch(out, 258);  // 32,768 bytes
+  for (int i = 0; i < 40; ++i) FixedLiteral(out, 'd');
+  out.Code(0, 7);  // end of block
+  TBytes packed = out.Out;
+  packed.insert(packed.end(), 24, 0);  // bytes after the stream, as another member's would be
+  TZlibVerdict zlib = ZlibInflate(packed);
+  ASSERT_TRUE(zlib.Accepted);
+  TSingleResult ours = ExtractSingle(DeflatedMember(packed, zlib.Output));
+  ASSERT_EQ(ours.Result, UZ_OK);
+  EXPECT_TRUE(ours.Output == zlib.Output);
+}
+
 // zlib's refusals that our inflate may decode by its own rules.
 bool IsAllowedDifference(const std::string& zlibMessage) {
   return zlibMessage == "invalid distance too far back" || zlibMessage == "invalid distances set" ||
