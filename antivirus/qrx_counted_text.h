@@ -26,7 +26,7 @@ struct TCountedText {
   void Assign(std::string_view text) {
     const std::size_t size = std::min(text.size(), Capacity);
     Length = static_cast<std::uint8_t>(size);
-    std::memcpy(Text, text.data(), size);
+    if (size != 0) std::memcpy(Text, text.data(), size);  // an empty view may have no data
     std::memset(Text + size, 0, Capacity - size);
   }
 };

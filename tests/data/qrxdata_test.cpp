@@ -242,13 +242,16 @@ TEST_F(QrxDataTest, UsageAndFileErrorsExitWithStatus2) {
       {{"build-sigs", Dir / "missing.txt", Dir / "out.DAT"}, "missing.txt: cannot read the file"},
       {{"dump", Dir / "QRX_SIG_missing.DAT"}, "QRX_SIG_missing.DAT: cannot open the file"},
       {{"build-sigs", source, Dir / "no-such-folder/QRX_SIG.DAT"}, "cannot create"},
+      {{"build-sigs", source, Dir / "a-folder"}, "cannot replace"},
   };
+  std::filesystem::create_directory(Dir / "a-folder");
   for (const auto& c : cases) {
     const TRun run = Tool(c.Args);
     EXPECT_EQ(run.Status, 2) << c.Message;
     EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
   }
   EXPECT_FALSE(Exists("out.DAT"));
+  EXPECT_FALSE(Exists("a-folder.part")) << "what was written aside goes when it cannot be put in place";
 }
 
 }  // namespace
