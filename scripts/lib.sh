@@ -8,7 +8,7 @@ QRX_JOBS=${QRX_JOBS:-$(nproc)}
 qrx_log() { printf '== %s\n' "$*" >&2; }
 
 # Debian packages the builds and tests need; installed when missing.
-QRX_PACKAGES="cmake ninja-build g++ clang googletest g++-mingw-w64-i686 mingw-w64-tools
+QRX_PACKAGES="cmake ninja-build g++ clang googletest zlib1g-dev g++-mingw-w64-i686 mingw-w64-tools
   wine wine32:i386 wine64 xvfb xdotool imagemagick util-linux"
 
 qrx_setup() {
