@@ -103,21 +103,28 @@ int Dump(const std::string& file, const std::optional<std::string>& target, std:
   return ExitOk;
 }
 
+struct TCheckOutcome {
+  std::size_t Problems = 0;
+  bool Unreadable = false;  // a file could not be read through
+};
+
 // Checks the files of one kind: together when they fill one table, else one by one.
 template <typename Format>
-std::size_t CheckFiles(const std::vector<TInputFile>& inputs, std::ostream& out, std::ostream& err) {
+TCheckOutcome CheckFiles(const std::vector<TInputFile>& inputs, std::ostream& out, std::ostream& err) {
   TDiagnostics diagnostics(err);
+  TCheckOutcome outcome;
   std::vector<typename Format::TItem> items;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     const std::size_t before = items.size();
-    ReadInput<Format>(inputs[i], items, diagnostics);
+    if (!ReadInput<Format>(inputs[i], items, diagnostics)) outcome.Unreadable = true;
     out << inputs[i].Path << ": " << items.size() - before << ' ' << Format::Noun << '\n';
     if (!Format::FilesCombine || i + 1 == inputs.size()) {
       Format::Check(items, diagnostics);
       items.clear();
     }
   }
-  return diagnostics.Count();
+  outcome.Problems = diagnostics.Count();
+  return outcome;
 }
 
 int Check(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
@@ -128,14 +135,15 @@ int Check(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
     const TInputFile input{path, KindOf(path, given), IsDataFileName(path)};
     (input.Kind == TKind::Signatures ? signatures : databases).push_back(input);
   }
-  const std::size_t problems =
-      CheckFiles<TSignatureFormat>(signatures, out, err) + CheckFiles<TBhoFormat>(databases, out, err);
+  const TCheckOutcome ofSignatures = CheckFiles<TSignatureFormat>(signatures, out, err);
+  const TCheckOutcome ofDatabases = CheckFiles<TBhoFormat>(databases, out, err);
+  const std::size_t problems = ofSignatures.Problems + ofDatabases.Problems;
   if (problems == 0) {
     out << "no problems found\n";
     return ExitOk;
   }
   err << problems << " problem(s) found\n";
-  return ExitProblems;
+  return ofSignatures.Unreadable || ofDatabases.Unreadable ? ExitUsage : ExitProblems;
 }
 
 int DumpCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {

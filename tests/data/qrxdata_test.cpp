@@ -241,6 +241,7 @@ TEST_F(QrxDataTest, UsageAndFileErrorsExitWithStatus2) {
       {{"check"}, "no file given"},
       {{"build-sigs", Dir / "missing.txt", Dir / "out.DAT"}, "missing.txt: cannot read the file"},
       {{"dump", Dir / "QRX_SIG_missing.DAT"}, "QRX_SIG_missing.DAT: cannot open the file"},
+      {{"check", source, Dir / "qrx_bhotb_missing.dat"}, "qrx_bhotb_missing.dat: cannot open the file"},
       {{"build-sigs", source, Dir / "no-such-folder/QRX_SIG.DAT"}, "cannot create"},
       {{"build-sigs", source, Dir / "a-folder"}, "cannot replace"},
   };
