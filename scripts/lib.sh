@@ -57,3 +57,13 @@ qrx_wine_env() {
 }
 
 qrx_wine_stop() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
+
+# The fuzz build: clang with libFuzzer, AddressSanitizer and UBSan, in a folder of its own.
+# Configures it and prints the folder; build targets in it with cmake --build.
+qrx_configure_fuzz() {
+  local build="$QRX_BUILD/fuzz"
+  command -v clang++ >/dev/null || qrx_setup >&2
+  CC=clang CXX=clang++ cmake -S "$QRX_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQRX_SANITIZE=ON -DQRX_FUZZ=ON >/dev/null
+  echo "$build"
+}

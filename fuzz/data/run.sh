@@ -5,16 +5,12 @@
 #   fuzz/data/run.sh [SECONDS]      (default 60)
 # Crashing inputs are kept in $QRX_FUZZ_DIR/artifacts (default /tmp/qrx-fuzz-data).
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+source "$(dirname "$0")/../../scripts/lib.sh"
+ROOT=$QRX_ROOT
 SECONDS_TO_RUN=${1:-60}
 WORK=${QRX_FUZZ_DIR:-/tmp/qrx-fuzz-data}
-BUILD=$WORK/build
-
-command -v clang++ >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends clang >/dev/null
-
-CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQRX_FUZZ=ON \
-  -DQRX_SANITIZE=ON >/dev/null
-cmake --build "$BUILD" -j 2 --target qrxdata_fuzz qrxdata >/dev/null
+BUILD=$(qrx_configure_fuzz)
+cmake --build "$BUILD" -j "$QRX_JOBS" --target qrxdata_fuzz qrxdata >/dev/null
 
 # Seeds: the shipped sources in either form, and their compiled files.
 mkdir -p "$WORK/corpus" "$WORK/artifacts"

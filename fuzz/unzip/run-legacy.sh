@@ -7,11 +7,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 seconds=${1:-60}
-build="$QRX_BUILD/fuzz-unzip"
-qrx_setup
-
-CC=clang CXX=clang++ cmake -S "$QRX_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQRX_SANITIZE=ON -DQRX_FUZZ=ON >/dev/null
+build=$(qrx_configure_fuzz)
 status=0
 for decoder in unshrink explode inflate; do
   target=unzip_decoder_fuzz_$decoder

@@ -5,11 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 seconds=${1:-60}
-build="$QRX_BUILD/fuzz-unzip"
-qrx_setup
-
-CC=clang CXX=clang++ cmake -S "$QRX_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQRX_SANITIZE=ON -DQRX_FUZZ=ON >/dev/null
+build=$(qrx_configure_fuzz)
 targets=$(cd "$build" && ninja -t targets all | sed -n 's/^\(unzip_fuzz_[a-z_]*\): phony$/\1/p' | sort -u)
 ninja -C "$build" -j "${QRX_JOBS}" $targets >/dev/null
 
