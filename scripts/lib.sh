@@ -44,7 +44,8 @@ qrx_need_display() {
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   QRX_XVFB_PID=$!
-  trap 'kill $QRX_XVFB_PID 2>/dev/null; qrx_wine_stop' EXIT
+  # Wine goes first: its processes would complain of a display that vanished under them.
+  trap 'qrx_wine_stop; kill $QRX_XVFB_PID 2>/dev/null' EXIT
   export DISPLAY=":$n"
   local i
   for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
@@ -56,7 +57,7 @@ qrx_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 }
 
-qrx_wine_stop() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
+qrx_wine_stop() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null && wineserver -w 2>/dev/null; true; }
 
 # The fuzz build: clang with libFuzzer, AddressSanitizer and UBSan, in a folder of its own.
 # Configures it and prints the folder; build targets in it with cmake --build.

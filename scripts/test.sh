@@ -11,10 +11,10 @@ qrx_need_display
 qrx_wine_env
 
 status=0
+qrx_log "screenshots"
+"$QRX_ROOT/scripts/screenshots.sh" "$QRX_BUILD/screenshots" || status=1
 qrx_log "native tests"
 ctest --test-dir "$QRX_BUILD/native" --output-on-failure -j "$QRX_JOBS" || status=1
 qrx_log "Windows tests under Wine (display $DISPLAY)"
 ctest --test-dir "$QRX_BUILD/win32" --output-on-failure || status=1
-qrx_log "screenshots"
-"$QRX_ROOT/scripts/screenshots.sh" "$QRX_BUILD/screenshots" || status=1
 exit $status
