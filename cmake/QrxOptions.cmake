@@ -24,6 +24,15 @@ if(WIN32)
 
   # Cross-built tests run under Wine in the build's private prefix.
   set(QRX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Private Wine prefix of this build")
+  # A 64-bit build runs under Wine's 64-bit loader, called by its path: /usr/bin/wine picks the
+  # 32-bit loader whenever the 32-bit part of Wine is installed.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(QRX_WINEARCH win64)
+    set(QRX_WINE_LOADER /usr/lib/wine/wine64)
+  else()
+    set(QRX_WINEARCH win32)
+    set(QRX_WINE_LOADER wine)
+  endif()
   configure_file(${PROJECT_SOURCE_DIR}/scripts/wine-run.in ${CMAKE_BINARY_DIR}/wine-run
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE @ONLY)

@@ -17,4 +17,4 @@ dpkg -s $peers >/dev/null 2>&1 ||
 cmake -S "$QRX_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C "$build" -j "$QRX_JOBS" qrxunzip >/dev/null
 python3 "$QRX_ROOT/bench/unzip/legacy_bench.py" "$build/bin/qrxunzip" "$build/legacy-data" \
-  "$QRX_ROOT/../shared/corpus/zip" "$repetitions"
+  "$QRX_ROOT/tests/data/zip" "$repetitions"

@@ -24,5 +24,5 @@ ninja -C "$build" -j "$QRX_JOBS" qrxunzip >/dev/null
 cc -O2 -o "$build/inflate_reference" "$QRX_ROOT/bench/unzip/inflate_reference.c" -lz -ldeflate
 
 qrx_log "archives (made once) in $build/data"
-python3 "$QRX_ROOT/bench/unzip/make_archives.py" "$build/data" "$QRX_ROOT/../shared/corpus/zip" "$megabytes"
+python3 "$QRX_ROOT/bench/unzip/make_archives.py" "$build/data" "$QRX_ROOT/tests/data/zip" "$megabytes"
 python3 "$QRX_ROOT/bench/unzip/bench.py" "$build/bin/qrxunzip" "$build/inflate_reference" "$build/data" "$repetitions"

@@ -1,4 +1,4 @@
-// Every archive of the shared corpus, every member checked against the manifest: the content
+// Every archive of the ZIP corpus, every member checked against the manifest: the content
 // hash of each "ok" member, the right refusal for "unsupported" and "encrypted", no output
 // for "bad". Members are extracted one by one through the engine, so that a fatal member
 // does not hide the ones after it; then the whole archive goes through TBriskUnzip.

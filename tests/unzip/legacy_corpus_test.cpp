@@ -1,4 +1,4 @@
-// The real shrunk and imploded members of the shared corpus (written by PKZIP 0.8 to 1.10
+// The real shrunk and imploded members of the ZIP corpus (written by PKZIP 0.8 to 1.10
 // and other MS-DOS tools), each extracted through the engine and checked against the
 // manifest's content hash. None of them may be refused.
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Test kit of the ZIP extractor: the shared corpus and its manifest, scratch folders,
+// Test kit of the ZIP extractor: the ZIP corpus and its manifest, scratch folders,
 // archives built member by member, a small deflate writer and a report recorder.
 #pragma once
 
@@ -24,7 +24,7 @@ inline constexpr char kSeparator = '/';
 // A path of the machine running the tests as the program under test spells it (under Wine
 // the Unix root is drive Z:).
 std::string HostPath(const std::string& unixPath);
-// The folder of the shared ZIP corpus, as HostPath gives it.
+// The folder of the ZIP corpus (tests/data/zip), as HostPath gives it.
 std::string CorpusFolder();
 TBytes ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const TBytes& bytes);
