@@ -247,7 +247,9 @@ TScanTargets TFormQuorvex::VirusTargets() {
             VFichierCourant->SetText(text);
             UpdateWindow(VFichierCourant->Handle());
           },
-          [this](int position) { ProgressBar1->SetPosition(position); }};
+          [this](int position) { ProgressBar1->SetPosition(position); },
+          {},
+          {}};
 }
 
 TScanTargets TFormQuorvex::SpywareTargets() {
@@ -255,7 +257,9 @@ TScanTargets TFormQuorvex::SpywareTargets() {
             SElementCourant->SetText(text);
             UpdateWindow(SElementCourant->Handle());
           },
-          [this](int position) { ProgressBar2->SetPosition(position); }};
+          [this](int position) { ProgressBar2->SetPosition(position); },
+          {},
+          {}};
 }
 
 void TFormQuorvex::buttonGoClick() {

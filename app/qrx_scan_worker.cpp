@@ -16,3 +16,14 @@ void TScanWorker::ShowClosingText(const std::string& text) {
   ProgressStep = 18;
   ShowStatus();
 }
+
+int TScanWorker::AddThreatRow(const TMenace& threat, const std::string& objectText, const std::string& typeText,
+                              const std::string& actionText) {
+  int row = 0;
+  Synchronize([&] { row = Targets_.AddThreatRow(threat, objectText, typeText, actionText); });
+  return row;
+}
+
+void TScanWorker::MarkThreatRemoved(int row) {
+  Synchronize([&] { Targets_.MarkThreatRemoved(row); });
+}

@@ -15,6 +15,11 @@ class TScanWorker : public TWorkerThread {
   void ShowStatus();
   // The last status: the closing text, with the step that leaves the bar at its final place.
   void ShowClosingText(const std::string& text);
+  // The results grid through the hand-over. AddThreatRow returns the new row's number, or 0
+  // when the hand-over was dropped (the main window is gone).
+  int AddThreatRow(const TMenace& threat, const std::string& objectText, const std::string& typeText,
+                   const std::string& actionText);
+  void MarkThreatRemoved(int row);
   // Where the bar stands after `step` status texts: a sign of activity, not of the share done.
   virtual int ProgressPosition(int step) const = 0;
 

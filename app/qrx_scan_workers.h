@@ -4,13 +4,18 @@
 #include <memory>
 #include <string>
 
+#include "qrx_menaces_liste.h"
 #include "qrx_worker.h"
 
-// The main window's targets of one worker: its status line and progress bar. They run on the
-// UI thread only, through the worker's hand-over.
+// The main window's targets of one worker: its status line, its progress bar and the results
+// grid. They run on the UI thread only, through the worker's hand-over.
 struct TScanTargets {
   std::function<void(const std::string&)> ShowStatusText;
   std::function<void(int)> SetProgressPosition;
+  // Stores the threat, appends its row (object, type, action texts) and returns the row number.
+  std::function<int(const TMenace&, const std::string&, const std::string&, const std::string&)> AddThreatRow;
+  // Shows a row as removed.
+  std::function<void(int)> MarkThreatRemoved;
 };
 
 struct TScanRequest {
