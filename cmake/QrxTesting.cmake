@@ -20,3 +20,14 @@ function(qrx_add_gtest name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
+
+# Under Wine, tests that open windows (found by caption, clicked with the real mouse) or plant
+# files and keys in the prefix's Windows folder and registry share the prefix's one desktop and
+# system: they run one at a time, beside the other tests, which use only scratch folders of
+# their own. Called at the end of such a test folder's CMakeLists.txt.
+function(qrx_tests_share_wine_desktop)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  if(tests)
+    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK wine-desktop)
+  endif()
+endfunction()

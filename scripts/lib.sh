@@ -1,5 +1,5 @@
-# Shared by the run and test commands: set-up, builds and the X display.
-# Sourced, not run.
+# Shared by the run and test commands: set-up, builds, the Windows builds this machine can run,
+# and the X display. Sourced, not run.
 
 QRX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QRX_BUILD=${QRX_BUILD:-$QRX_ROOT/build}
@@ -7,8 +7,10 @@ QRX_JOBS=${QRX_JOBS:-$(nproc)}
 
 qrx_log() { printf '== %s\n' "$*" >&2; }
 
-# Debian packages the builds and tests need; installed when missing.
-QRX_PACKAGES="cmake ninja-build g++ clang googletest zlib1g-dev g++-mingw-w64-i686 mingw-w64-tools
+# Debian packages the builds and tests need; installed when missing. The 32-bit part of Wine
+# installs everywhere, even where the machine cannot execute it.
+QRX_PACKAGES="cmake ninja-build g++ clang googletest zlib1g-dev
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386 wine64 xvfb xdotool imagemagick util-linux"
 
 qrx_setup() {
@@ -24,10 +26,13 @@ qrx_setup() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-qrx_build_win32() {
-  cmake -S "$QRX_ROOT" -B "$QRX_BUILD/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$QRX_ROOT/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$QRX_BUILD/win32" -j "$QRX_JOBS"
+# The Windows builds: win32 is the product we ship, win64 the same sources for 64-bit Windows.
+qrx_toolchain() { case "$1" in win32) echo mingw-i686 ;; win64) echo mingw-x86_64 ;; esac; }
+
+qrx_build_windows() {
+  cmake -S "$QRX_ROOT" -B "$QRX_BUILD/$1" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$QRX_ROOT/cmake/$(qrx_toolchain "$1").cmake" >/dev/null
+  cmake --build "$QRX_BUILD/$1" -j "$QRX_JOBS"
 }
 
 # The native build of the portable core, under AddressSanitizer and UBSan.
@@ -35,6 +40,35 @@ qrx_build_native() {
   cmake -S "$QRX_ROOT" -B "$QRX_BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DQRX_SANITIZE=ON >/dev/null
   cmake --build "$QRX_BUILD/native" -j "$QRX_JOBS"
+}
+
+# What a Wine loader that cannot start says, on one line.
+qrx_loader_error() { { "$1" --version 2>&1 || true; } | tail -n 1 | sed "s|^.*: ||"; }
+
+# Sets QRX_RUNNABLE to the Windows builds this machine can run, best first, and QRX_SKIPPED to
+# why the others cannot. Some machines cannot execute 32-bit code at all; QRX_WIN64_ONLY=1
+# takes that path on any machine.
+qrx_find_runnable_builds() {
+  QRX_RUNNABLE=() QRX_SKIPPED=()
+  if [ "${QRX_WIN64_ONLY:-0}" = 1 ]; then
+    QRX_SKIPPED+=("win32 skipped: QRX_WIN64_ONLY=1")
+  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    QRX_RUNNABLE+=(win32)
+  else
+    QRX_SKIPPED+=("win32 skipped: this machine cannot execute 32-bit code ($(qrx_loader_error /usr/lib/wine/wine))")
+  fi
+  if /usr/lib/wine/wine64 --version >/dev/null 2>&1; then
+    QRX_RUNNABLE+=(win64)
+  else
+    QRX_SKIPPED+=("win64 skipped: Wine's 64-bit loader does not start ($(qrx_loader_error /usr/lib/wine/wine64))")
+  fi
+}
+
+# One line: which Windows builds run here, and why any other does not.
+qrx_runnable_summary() {
+  local line="${QRX_RUNNABLE[*]:-none}"
+  [ ${#QRX_SKIPPED[@]} -eq 0 ] || line+=" ($(IFS=';'; echo "${QRX_SKIPPED[*]}" | sed 's/;/; /g'))"
+  echo "$line"
 }
 
 # Gives the caller an X display: the one it has, or a private Xvfb that ends with the script.
@@ -52,12 +86,15 @@ qrx_need_display() {
   qrx_log "Xvfb did not start"; return 1
 }
 
-qrx_wine_env() {
-  export WINEPREFIX="$QRX_BUILD/win32/wineprefix" WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# Ends the Wine processes of every build's prefix.
+qrx_wine_stop() {
+  local prefix
+  for prefix in "$QRX_BUILD"/win32/wineprefix "$QRX_BUILD"/win64/wineprefix; do
+    [ -d "$prefix" ] || continue
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null && WINEPREFIX="$prefix" wineserver -w 2>/dev/null
+  done
+  true
 }
-
-qrx_wine_stop() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null && wineserver -w 2>/dev/null; true; }
 
 # The fuzz build: clang with libFuzzer, AddressSanitizer and UBSan, in a folder of its own.
 # Configures it and prints the folder; build targets in it with cmake --build.

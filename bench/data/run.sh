@@ -14,14 +14,18 @@ log() { printf '== %s\n' "$*" >&2; }
 log "native build"
 cmake -S "$ROOT" -B "$WORK/native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQRX_BENCH=ON >/dev/null
 cmake --build "$WORK/native" -j 2 --target qrx_data_load_bench >/dev/null
-log "Windows build"
-cmake -S "$ROOT" -B "$WORK/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQRX_BENCH=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$WORK/win32" -j 2 --target qrx_data_load_bench >/dev/null
+# The 32-bit Windows build where this machine runs 32-bit code, else the 64-bit one.
+source "$ROOT/scripts/lib.sh"
+qrx_find_runnable_builds
+win=${QRX_RUNNABLE[0]:?no Windows build can run here: $(qrx_runnable_summary)}
+log "Windows build ($win)"
+cmake -S "$ROOT" -B "$WORK/$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQRX_BENCH=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$(qrx_toolchain "$win").cmake" >/dev/null
+cmake --build "$WORK/$win" -j 2 --target qrx_data_load_bench >/dev/null
 
-mkdir -p "$WORK/files-native" "$WORK/files-win32"
+mkdir -p "$WORK/files-native" "$WORK/files-$win"
 echo "native (x86-64 Linux):"
 "$WORK/native/bin/qrx_data_load_bench" "$WORK/files-native" "$RUNS"
-echo "32-bit Windows build under Wine:"
-"$WORK/win32/wine-run" "$WORK/win32/bin/qrx_data_load_bench.exe" "Z:$WORK/files-win32" "$RUNS"
-WINEPREFIX="$WORK/win32/wineprefix" wineserver -k 2>/dev/null || true
+echo "$win Windows build under Wine:"
+"$WORK/$win/wine-run" "$WORK/$win/bin/qrx_data_load_bench.exe" "Z:$WORK/files-$win" "$RUNS"
+WINEPREFIX="$WORK/$win/wineprefix" wineserver -k 2>/dev/null || true
