@@ -16,15 +16,16 @@ constexpr int kClientWidth = 418, kClientHeight = 208, kBandHeight = 50;
 
 TMiseAJourDlg::TMiseAJourDlg() {
   MiseAJourDlg = this;
+  // A fixed single border; the caption shows the product's icon.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT);
+  AdjustWindowRectEx(&r, style, FALSE, WS_EX_CONTROLPARENT);
   const int width = r.right - r.left, height = r.bottom - r.top;
   RegisterWindowClass(kDialogClass);
-  CreateHandle(kDialogClass, kUpdateCaption, style, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-               (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width,
-               height, nullptr);
+  CreateHandle(kDialogClass, kUpdateCaption, style, WS_EX_CONTROLPARENT, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr);
   HWND self = Handle();
+  SendMessageA(self, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon()));
   Background_ = std::make_unique<TPanel>(self, 0, 0, kClientWidth, kClientHeight, GetSysColor(COLOR_BTNFACE));
   HWND area = Background_->Handle();
   Image1 = std::make_unique<TPicture>(area, 16, 12, 32, 32, UpdateIcon());

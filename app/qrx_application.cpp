@@ -96,7 +96,9 @@ std::string TApplication::ErrorReportText(const std::string& message) {
 }
 
 void TApplication::ShowException(const std::exception& error) {
-  Services().ShowMessage(nullptr, ErrorReportText(error.what()), Title_, MB_OK | MB_ICONERROR);
+  // Owned by the active window, which stays disabled under the box: no handler runs again
+  // while the report is open.
+  Services().ShowMessage(GetActiveWindow(), ErrorReportText(error.what()), Title_, MB_OK | MB_ICONERROR);
 }
 
 void TApplication::CloseHandOvers() {

@@ -273,6 +273,8 @@ void TFormQuorvex::buttonGoClick() {
     bar->SetPosition(0);
   }
   Application.ProcessMessages();
+  // A close waiting in the queue ran just now: the window is gone, no scan starts.
+  if (Closing_) return;
   ThreatCount = 0;
   TScanRequest virus{RadioAnalyseRapide->Checked() ? "RAPIDE" : "COMPLET", RadioSupprimerVirus->Checked(),
                      VirusTargets()};
@@ -311,6 +313,8 @@ void TFormQuorvex::ThreadDone(bool& running, TMarqueeBar& bar) {
   bar.SetPosition(0);
   if (VirusRunning || SpywareRunning) return;
   SetBarsStill();
+  // Once the window is closing (the update notice may be up), no box appears over it.
+  if (Closing_) return;
   Services().ShowMessage(Handle(), Interrupted ? "Analyse interrompue par l'utilisateur." : "Analyse terminée",
                          "Informations", MB_OK | MB_ICONINFORMATION);
 }
@@ -357,8 +361,6 @@ void TFormQuorvex::URLLabel1Click() { Services().OpenWebPage(Handle(), kProductP
 void TFormQuorvex::Image3Click() { Services().OpenWebPage(Handle(), kMakerPageAddress); }
 
 void TFormQuorvex::AbandonWorkers() {
-  if (Closing_) return;
-  Closing_ = true;
   Application.CloseHandOvers();
   for (std::unique_ptr<TWorkerThread>* worker : {&ScanVirusThread, &ScanSpywareThread}) {
     if (!*worker) continue;
@@ -375,10 +377,12 @@ void TFormQuorvex::AbandonWorkers() {
 LRESULT TFormQuorvex::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
+      Closing_ = true;
       FormClose();
       DestroyWindow(Handle());
       return 0;
     case WM_DESTROY:
+      Closing_ = true;
       AbandonWorkers();
       PostQuitMessage(0);
       return 0;

@@ -107,12 +107,13 @@ class TFormQuorvex : public TWindow {
   TScanTargets VirusTargets();
   TScanTargets SpywareTargets();
   void ThreadDone(bool& running, TMarqueeBar& bar);
-  // The main window is going: workers still running are stopped and left behind.
+  // The main window is going: its hand-overs close, and every worker it still owns is stopped
+  // and released, or left behind when it will not end in time.
   void AbandonWorkers();
 
   TScanWorkerFactory& Workers_;
   TDataLoader LoadDataFiles_;
-  bool Closing_ = false;
+  bool Closing_ = false;  // from the close request on: no scan starts, no end-of-scan box shows
 };
 
 extern TFormQuorvex* FormQuorvex;

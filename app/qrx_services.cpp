@@ -18,8 +18,8 @@ TCalendarDate TSystemServices::LocalDate() {
   return {now.wYear, now.wMonth, now.wDay};
 }
 
-void TSystemServices::OpenWebPage(HWND owner, const std::string& address) {
-  ShellExecuteA(owner, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+void TSystemServices::ShellOpen(HWND owner, const std::string& address, int showCommand) {
+  ShellExecuteA(owner, "open", address.c_str(), nullptr, nullptr, showCommand);
 }
 
 namespace {

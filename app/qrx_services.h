@@ -20,8 +20,10 @@ class TSystemServices {
   virtual unsigned LogicalProcessorCount();
   virtual unsigned OsMajorVersion();
   virtual TCalendarDate LocalDate();
-  // The shell's "open" verb on a web address; the outcome is not looked at.
-  virtual void OpenWebPage(HWND owner, const std::string& address);
+  // The shell's "open" verb on a web address, shown as the shell shows it; the outcome is not
+  // looked at.
+  void OpenWebPage(HWND owner, const std::string& address) { ShellOpen(owner, address, SW_SHOW); }
+  virtual void ShellOpen(HWND owner, const std::string& address, int showCommand);
 };
 
 // The services in force: the system's own unless a test replaced them.

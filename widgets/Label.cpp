@@ -101,8 +101,10 @@ LRESULT TLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       SetCursor(LoadCursor(nullptr, IDC_HAND));
       return TRUE;
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      if (OnClick_) OnClick_();
+    case WM_CAPTURECHANGED:
+      if (Click_.Follow(Handle(), message, lParam) && OnClick_) OnClick_();
       return 0;
     default:
       return TLabel::HandleMessage(message, wParam, lParam);

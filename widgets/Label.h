@@ -46,6 +46,7 @@ class TLinkLabel : public TLabel {
   void SetHovered(bool hovered);
 
   std::function<void()> OnClick_;
+  TClickTracker Click_;
   bool Hovered_ = false;
 };
 

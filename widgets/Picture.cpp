@@ -34,8 +34,10 @@ LRESULT TPicture::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       SetCursor(LoadCursor(nullptr, HandCursor_ ? IDC_HAND : IDC_ARROW));
       return TRUE;
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      if (OnClick_) OnClick_();
+    case WM_CAPTURECHANGED:
+      if (Click_.Follow(Handle(), message, lParam) && OnClick_) OnClick_();
       return 0;
     default:
       return TPaintedWindow::HandleMessage(message, wParam, lParam);

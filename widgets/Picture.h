@@ -19,6 +19,7 @@ class TPicture : public TPaintedWindow {
   HBITMAP Bitmap_;  // owned by the caller, like the icon
   HICON Icon_;
   std::function<void()> OnClick_;
+  TClickTracker Click_;
   bool HandCursor_ = false;
 };
 

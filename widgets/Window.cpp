@@ -1,5 +1,7 @@
 #include "Window.h"
 
+#include <windowsx.h>
+
 #include "Gdi.h"
 
 namespace {
@@ -178,4 +180,28 @@ void PaintParentBackground(HWND child, HDC dc) {
   OffsetWindowOrgEx(dc, origin.x, origin.y, &previous);
   SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
+}
+
+bool TClickTracker::Follow(HWND window, UINT message, LPARAM lParam) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      Pressed_ = true;
+      SetCapture(window);
+      return false;
+    case WM_LBUTTONUP: {
+      if (!Pressed_) return false;
+      Pressed_ = false;
+      if (GetCapture() == window) ReleaseCapture();
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      RECT area;
+      GetClientRect(window, &area);
+      return PtInRect(&area, at) != FALSE;
+    }
+    case WM_CAPTURECHANGED:
+      // The mouse went to another window (a menu, a dialog): the press is forgotten.
+      if (reinterpret_cast<HWND>(lParam) != window) Pressed_ = false;
+      return false;
+    default:
+      return false;
+  }
 }

@@ -74,5 +74,17 @@ class TPaintedWindow : public TWindow {
   virtual void Paint(HDC dc) = 0;
 };
 
+// A click is a press and a release of the left button on the same control: the press takes the
+// mouse, and the release completes the click only over the control that was pressed. A release
+// alone (a press that began elsewhere) is no click.
+class TClickTracker {
+ public:
+  // Follows one message of `window`; true when it completes a click.
+  bool Follow(HWND window, UINT message, LPARAM lParam);
+
+ private:
+  bool Pressed_ = false;
+};
+
 // Paints what the parent shows under `child` into `dc`, so that a control can look transparent.
 void PaintParentBackground(HWND child, HDC dc);

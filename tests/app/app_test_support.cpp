@@ -1,7 +1,7 @@
 #include "app_test_support.h"
 
-int TRecordingServices::ShowMessage(HWND, const std::string& text, const std::string& caption, UINT flags) {
-  Boxes.push_back({text, caption, flags});
+int TRecordingServices::ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+  Boxes.push_back({text, caption, flags, owner});
   if (OnBox) OnBox(Boxes.back());
   return IDOK;
 }

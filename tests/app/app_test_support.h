@@ -15,6 +15,7 @@ struct TRecordedBox {
   std::string Text;
   std::string Caption;
   UINT Flags;
+  HWND Owner;
 };
 
 class TRecordingServices : public TSystemServices {
@@ -22,17 +23,21 @@ class TRecordingServices : public TSystemServices {
   TRecordingServices() { Previous_ = ReplaceServices(this); }
   ~TRecordingServices() override { ReplaceServices(Previous_); }
 
-  int ShowMessage(HWND, const std::string& text, const std::string& caption, UINT flags) override;
+  int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) override;
   unsigned LogicalProcessorCount() override { return Processors; }
   unsigned OsMajorVersion() override { return OsMajor; }
   TCalendarDate LocalDate() override { return Today; }
-  void OpenWebPage(HWND, const std::string& address) override { OpenedPages.push_back(address); }
+  void ShellOpen(HWND, const std::string& address, int showCommand) override {
+    OpenedPages.push_back(address);
+    ShowCommands.push_back(showCommand);
+  }
 
   unsigned Processors = 2;
   unsigned OsMajor = 6;
   TCalendarDate Today{2026, 12, 10};
   std::vector<TRecordedBox> Boxes;
   std::vector<std::string> OpenedPages;
+  std::vector<int> ShowCommands;
   // Runs as each box is shown, as if the user looked at the screen then.
   std::function<void(const TRecordedBox&)> OnBox;
 

@@ -42,7 +42,11 @@ class MainWindowTest : public ::testing::Test {
   }
   void Open() { Open(Steered); }
 
-  void ClickLink(const TWindow& link) { SendMessageA(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1)); }
+  // A click: a press and a release on the control.
+  void ClickLink(const TWindow& link) {
+    SendMessageA(link.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    SendMessageA(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+  }
 
   bool WaitForBoxes(size_t count) { return PumpUntil([&] { return Services.Boxes.size() >= count; }); }
 
@@ -291,18 +295,42 @@ TEST_F(MainWindowTest, WebLinksOpenTheirPages) {
   ASSERT_EQ(2u, Services.OpenedPages.size());
   EXPECT_EQ(kProductPageAddress, Services.OpenedPages[0]);
   EXPECT_EQ(kMakerPageAddress, Services.OpenedPages[1]);
+  EXPECT_EQ(std::vector<int>({SW_SHOW, SW_SHOW}), Services.ShowCommands);
+}
+
+// Only a press and a release on the same control open the page: a release alone, a press that
+// began elsewhere, or a press that ends away from the control does nothing.
+TEST_F(MainWindowTest, LinksOpenOnAPressAndAReleaseOnThemOnly) {
+  Open();
+  for (const TWindow* link : {static_cast<const TWindow*>(Form->URLLabel1.get()), static_cast<const TWindow*>(Form->Image3.get())}) {
+    HWND h = link->Handle();
+    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageA(Form->Label1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(-40, 300));
+    EXPECT_TRUE(Services.OpenedPages.empty());
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(1u, Services.OpenedPages.size());
+    EXPECT_NE(h, GetCapture());
+    Services.OpenedPages.clear();
+  }
 }
 
 TEST_F(MainWindowTest, ErrorEscapingAHandlerGoesToTheErrorReport) {
   struct FailingServices : TRecordingServices {
-    void OpenWebPage(HWND, const std::string&) override { throw std::runtime_error("Accès refusé"); }
+    void ShellOpen(HWND, const std::string&, int) override { throw std::runtime_error("Accès refusé"); }
   } failing;
   Open();
+  SetActiveWindow(Form->Handle());
   ClickLink(*Form->URLLabel1);
   ASSERT_EQ(1u, failing.Boxes.size());
   EXPECT_EQ("Accès refusé.", failing.Boxes[0].Text);
   EXPECT_EQ("Quorvex", failing.Boxes[0].Caption);
   EXPECT_EQ(UINT(MB_OK | MB_ICONERROR), failing.Boxes[0].Flags);
+  // The box is modal to the window the user was in.
+  EXPECT_EQ(Form->Handle(), failing.Boxes[0].Owner);
   EXPECT_TRUE(IsWindow(Form->Handle()));
 }
 
@@ -409,6 +437,72 @@ TEST_F(MainWindowTest, ClosingDuringAScanLeavesNoWorkerAtTheWindow) {
   EXPECT_FALSE(Form->ScanSpywareThread);
   EXPECT_EQ(0, TWorkerThread::AbandonedWorkers());
   EXPECT_TRUE(Services.Boxes.empty());
+}
+
+// A click on "&Analyser !" with a close queued right behind it: the close runs while the
+// handler services the queue, and no scan starts on a window that is gone.
+TEST_F(MainWindowTest, CloseQueuedBehindTheScanButtonStartsNoScan) {
+  Services.Today = {2008, 1, 1};
+  Open();
+  PostMessageA(Form->buttonGo->Handle(), BM_CLICK, 0, 0);
+  PostMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(Form->Handle()); }));
+  PumpFor(50);
+  EXPECT_TRUE(Steered.VirusModes.empty());
+  EXPECT_TRUE(Steered.SpywareModes.empty());
+  EXPECT_FALSE(Form->ScanVirusThread);
+  EXPECT_FALSE(Form->ScanSpywareThread);
+  const DWORD start = GetTickCount();
+  Form.reset();
+  EXPECT_LT(GetTickCount() - start, 1500u);
+  EXPECT_EQ(0, TWorkerThread::AbandonedWorkers());
+  EXPECT_TRUE(Services.Boxes.empty());
+}
+
+// Workers that end while the update notice is up, as the window closes: their completion
+// notices run, and no end-of-scan box comes over the notice.
+class CloseDuringAScanTest : public MainWindowTest {
+ protected:
+  static inline TSteeredFactory* Workers = nullptr;
+  static inline bool NoticeSeen = false, WorkersEndedUnderNotice = false;
+  // Looks at the screen while the window closes: once the notice is up, ends both workers,
+  // and closes the notice when both have ended.
+  static void CALLBACK EndWorkersUnderTheNotice(HWND, UINT, UINT_PTR, DWORD) {
+    if (MiseAJourDlg == nullptr || !MiseAJourDlg->Showing()) return;
+    NoticeSeen = true;
+    Workers->LastVirus->Stop();
+    Workers->LastSpyware->Stop();
+    if (Workers->LastVirus->Finished() && Workers->LastSpyware->Finished()) {
+      WorkersEndedUnderNotice = true;
+      SendMessageA(MiseAJourDlg->Handle(), WM_CLOSE, 0, 0);
+    }
+  }
+};
+
+TEST_F(CloseDuringAScanTest, NoEndOfScanBoxOverTheUpdateNotice) {
+  Open();
+  Form->buttonGo->Click();
+  ASSERT_TRUE(PumpUntil([&] { return Steered.LastVirus->Applied > 2 && Steered.LastSpyware->Applied > 2; }));
+  Workers = &Steered;
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &EndWorkersUnderTheNotice);
+  SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(NoticeSeen);
+  EXPECT_TRUE(WorkersEndedUnderNotice);
+  EXPECT_FALSE(IsWindow(Form->Handle()));
+  EXPECT_TRUE(Services.Boxes.empty());
+  EXPECT_FALSE(Form->VirusRunning || Form->SpywareRunning);  // both notices ran
+}
+
+// The update notice has a fixed single border, and its caption shows the product's icon.
+TEST_F(MainWindowTest, UpdateNoticeHasASingleFixedBorderAndAnIcon) {
+  Open();
+  const LONG_PTR style = GetWindowLongPtrA(Notice->Handle(), GWL_STYLE);
+  const LONG_PTR exStyle = GetWindowLongPtrA(Notice->Handle(), GWL_EXSTYLE);
+  EXPECT_EQ(WS_CAPTION, style & WS_CAPTION);
+  EXPECT_EQ(0, style & WS_THICKFRAME);
+  EXPECT_EQ(0, exStyle & WS_EX_DLGMODALFRAME);
+  EXPECT_NE(0, SendMessageA(Notice->Handle(), WM_GETICON, ICON_BIG, 0));
 }
 
 }  // namespace

@@ -69,7 +69,11 @@ HWND WaitForTopWindow(const char* className, const char* caption, DWORD timeoutM
 }
 
 void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
-void ClickLink(HWND link) { PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2)); }
+// A click is a press and a release on the control.
+void ClickLink(HWND link) {
+  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
 
 std::string MessageBoxText(HWND box) {
   for (HWND child : Descendants(box))
