@@ -8,5 +8,5 @@ std::unique_ptr<TWorkerThread> TScanWorkerFactory::CreateScanVirus(TScanRequest 
 }
 
 std::unique_ptr<TWorkerThread> TScanWorkerFactory::CreateScanSpyware(TScanRequest request) {
-  return std::make_unique<ScanSpyware>(std::move(request));
+  return std::make_unique<ScanSpyware>(std::move(request), ScanSpyware::TRemoval{});
 }
