@@ -1,0 +1,254 @@
+// Drives the real Quorvex.exe through antispyware scans on the test prefix's own registry and
+// Windows folder, as a user would: the status texts of both phases and the summary, the mode
+// "REGISTRY" without the file phase, hidden and system files shown and folders never, and the
+// stop in either phase with its single end message. It seeds the keys and files it needs and
+// removes them when it ends.
+//
+// Usage: qrx_spyware_scan_driver <Quorvex.exe>
+// Prints one line per check ("ok - ..." or "not ok - ...") and exits with 1 when a check failed.
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "driver_support.h"
+
+namespace {
+
+const std::string kRegistryStatus = "1/2 - Analyse base de registre : ";
+const std::string kFileStatus = "2/2 - Analyse fichiers systèmes : ";
+const std::string kNothingFound = "L'analyse antispyware est terminée. Aucun spyware détecté.";
+const std::string kFinished = "Analyse terminée";
+const std::string kInterrupted = "Analyse interrompue par l'utilisateur.";
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+std::string WindowsFolder() {
+  char folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+  std::string path(folder, length);
+  return path.back() == '\\' ? path : path + "\\";
+}
+
+// A hidden system file and a folder planted in the Windows folder, removed when it goes.
+class TPlantedEntries {
+ public:
+  TPlantedEntries()
+      : File(WindowsFolder() + "qrxspyhidden" + std::to_string(GetCurrentProcessId()) + ".tmp"),
+        Folder(WindowsFolder() + "qrxspyfolder" + std::to_string(GetCurrentProcessId())) {
+    HANDLE file = CreateFileA(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    CreateDirectoryA(Folder.c_str(), nullptr);
+  }
+  ~TPlantedEntries() {
+    SetFileAttributesA(File.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(File.c_str());
+    RemoveDirectoryA(Folder.c_str());
+  }
+  TPlantedEntries(const TPlantedEntries&) = delete;
+  TPlantedEntries& operator=(const TPlantedEntries&) = delete;
+
+  const std::string File, Folder;
+};
+
+// Class keys that no database lists, so that the registry phase lasts long enough to be
+// stopped; removed when the object goes.
+class TExtraClassKeys {
+ public:
+  explicit TExtraClassKeys(int count) {
+    for (int n = 0; n < count; ++n) {
+      char name[64];
+      std::snprintf(name, sizeof name, "CLSID\\{51525853-4b65-7973-%04lx-%012d}", GetCurrentProcessId() & 0xFFFF, n);
+      HKEY key;
+      if (RegCreateKeyExA(HKEY_CLASSES_ROOT, name, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        continue;
+      RegCloseKey(key);
+      Names_.push_back(name);
+    }
+  }
+  ~TExtraClassKeys() {
+    for (const std::string& name : Names_) RegDeleteKeyA(HKEY_CLASSES_ROOT, name.c_str());
+  }
+  TExtraClassKeys(const TExtraClassKeys&) = delete;
+  TExtraClassKeys& operator=(const TExtraClassKeys&) = delete;
+  std::size_t Count() const { return Names_.size(); }
+
+ private:
+  std::vector<std::string> Names_;
+};
+
+// What one scan showed: the antispyware status line's successive texts and the end message.
+struct TScanSeen {
+  std::vector<std::string> Texts;
+  std::string EndMessage;
+  bool SecondMessage = false;
+
+  bool Saw(const std::function<bool(const std::string&)>& test) const {
+    return std::any_of(Texts.begin(), Texts.end(), test);
+  }
+  bool SawFileText() const {
+    return Saw([](const std::string& text) { return StartsWith(text, kFileStatus); });
+  }
+  // Every registry text comes before every file text.
+  bool PhasesInOrder() const {
+    bool files = false;
+    for (const std::string& text : Texts) {
+      if (StartsWith(text, kFileStatus)) files = true;
+      if (files && StartsWith(text, kRegistryStatus)) return false;
+    }
+    return true;
+  }
+};
+
+class TDriver {
+ public:
+  explicit TDriver(const std::string& exe) : Program_(exe) {}
+
+  int Run() {
+    if (Start()) {
+      ScanRegistryAndFiles();
+      ScanRegistryOnly();
+      StopDuringTheRegistryPhase();
+      StopDuringTheFilePhase();
+      PostMessageA(Main_, WM_CLOSE, 0, 0);
+      if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
+      Expect(Program_.WaitForExit(15000), "the program ends");
+    }
+    return Checks_.Finish();
+  }
+
+ private:
+  void Expect(bool passed, const std::string& what) { Checks_.Expect(passed, what); }
+
+  bool Start() {
+    Expect(Program_.Started(), "Quorvex.exe starts");
+    if (!Program_.Started()) return false;
+    Main_ = WaitForTopWindow(nullptr, kMainCaption, 30000);
+    Expect(Main_ != nullptr, "the main window appears");
+    if (Main_ == nullptr) return false;
+    Go_ = Find(Main_, "&Analyser !");
+    Stop_ = Find(Main_, "&Arrêter");
+    Status_ = SpywareStatusLine();
+    Expect(Go_ && Stop_ && Status_, "the scan buttons and the antispyware status line are found");
+    return Go_ && Stop_ && Status_;
+  }
+
+  // The antispyware status line: the 540 x 14 label at (48, 171) of the results page.
+  HWND SpywareStatusLine() const {
+    for (HWND child : Descendants(Main_)) {
+      RECT box;
+      GetWindowRect(child, &box);
+      MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&box), 2);
+      if (box.left == 48 && box.top == 171 && box.right - box.left == 540 && box.bottom - box.top == 14) return child;
+    }
+    return nullptr;
+  }
+
+  void ChooseMode(const char* radioText) {
+    std::vector<HWND> links = ByText(Main_, "Configuration");
+    if (links.size() != 2) return Expect(false, "two \"Configuration\" links");
+    ClickLink(links[1]);
+    HWND radio = Find(Main_, radioText);
+    Expect(WaitFor([&] { return radio != nullptr && IsWindowVisible(radio); }, 15000),
+           std::string("the antispyware options show \"") + radioText + "\"");
+    Press(radio);
+    WaitFor([&] { return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
+    for (HWND ok : ByText(Main_, "&Valider"))
+      if (IsWindowVisible(ok)) Press(ok);
+    WaitFor([&] { return !IsWindowVisible(radio); }, 15000);
+  }
+
+  // Presses "&Analyser !" and watches the status line until the end message, pressing
+  // "&Arrêter" once at the first text that `stopAt` accepts. Returns to the idle window.
+  TScanSeen Scan(const std::function<bool(const std::string&)>& stopAt = {}) {
+    TScanSeen seen;
+    Press(Go_);
+    bool stopped = false;
+    HWND box = nullptr;
+    const DWORD start = GetTickCount();
+    while ((box = FindWindowA("#32770", "Informations")) == nullptr || !IsWindowVisible(box)) {
+      if (GetTickCount() - start > 180000) break;
+      const std::string text = TextOf(Status_);
+      if (seen.Texts.empty() || seen.Texts.back() != text) seen.Texts.push_back(text);
+      if (stopAt && !stopped && stopAt(text)) {
+        Press(Stop_);
+        stopped = true;
+      }
+      Sleep(2);
+    }
+    if (box == nullptr) return seen;
+    seen.EndMessage = MessageBoxText(box);
+    seen.Texts.push_back(TextOf(Status_));
+    Press(Find(box, "OK"));
+    WaitFor([&] { return !IsWindow(box); }, 15000);
+    if (!stopped) Press(Stop_);
+    WaitFor([&] { return IsWindowVisible(Go_); }, 15000);
+    Sleep(500);
+    seen.SecondMessage = FindWindowA("#32770", "Informations") != nullptr;
+    return seen;
+  }
+
+  void ExpectSummary(const TScanSeen& seen, const std::string& endMessage, const std::string& what) {
+    Expect(!seen.Texts.empty() && seen.Texts.back() == kNothingFound,
+           what + ": the status line ends on the summary (\"" + (seen.Texts.empty() ? "" : seen.Texts.back()) + "\")");
+    Expect(seen.EndMessage == endMessage, what + ": the end message is \"" + endMessage + "\" (\"" + seen.EndMessage + "\")");
+    Expect(!seen.SecondMessage, what + ": the end message comes once");
+  }
+
+  void ScanRegistryAndFiles() {
+    const TPlantedEntries planted;
+    const TScanSeen seen = Scan();
+    Expect(seen.Saw([](const std::string& text) { return StartsWith(text, kRegistryStatus + "{"); }),
+           "registry and files: the registry phase shows class keys");
+    Expect(seen.Saw([&](const std::string& text) { return text == kFileStatus + planted.File; }),
+           "registry and files: a hidden system file of the Windows folder is shown");
+    Expect(seen.Saw([&](const std::string& text) { return StartsWith(text, kFileStatus + WindowsFolder() + "system32\\"); }),
+           "registry and files: files of system32 are shown");
+    Expect(!seen.Saw([&](const std::string& text) { return text.find(planted.Folder) != std::string::npos; }),
+           "registry and files: a folder is never shown");
+    Expect(!seen.Saw([](const std::string& text) { return text.size() > 2 && text.substr(text.size() - 2) == "\\."; }),
+           "registry and files: \".\" and \"..\" are never shown");
+    Expect(seen.PhasesInOrder(), "registry and files: the registry phase comes before the file phase");
+    ExpectSummary(seen, kFinished, "registry and files");
+  }
+
+  void ScanRegistryOnly() {
+    ChooseMode("Analyse de la base de registres uniquement");
+    const TScanSeen seen = Scan();
+    Expect(seen.Saw([](const std::string& text) { return StartsWith(text, kRegistryStatus); }),
+           "registry only: the registry phase shows class keys");
+    Expect(!seen.SawFileText(), "registry only: no file is shown");
+    ExpectSummary(seen, kFinished, "registry only");
+  }
+
+  void StopDuringTheRegistryPhase() {
+    const TExtraClassKeys extra(3000);
+    Expect(extra.Count() == 3000, "3000 extra class keys seeded");
+    ChooseMode("Analyse de la base de registres et des fichiers");
+    const TScanSeen seen = Scan([](const std::string& text) { return StartsWith(text, kRegistryStatus); });
+    Expect(!seen.SawFileText(), "stop in the registry phase: the file phase is skipped");
+    ExpectSummary(seen, kInterrupted, "stop in the registry phase");
+  }
+
+  void StopDuringTheFilePhase() {
+    const TScanSeen seen = Scan([](const std::string& text) { return StartsWith(text, kFileStatus); });
+    const auto files = std::count_if(seen.Texts.begin(), seen.Texts.end(),
+                                     [](const std::string& text) { return StartsWith(text, kFileStatus); });
+    Expect(files >= 1 && files <= 3, "stop in the file phase: it ends at once (" + std::to_string(files) + " file texts seen)");
+    ExpectSummary(seen, kInterrupted, "stop in the file phase");
+  }
+
+  TChecks Checks_;
+  TProgram Program_;
+  HWND Main_ = nullptr, Go_ = nullptr, Stop_ = nullptr, Status_ = nullptr;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: qrx_spyware_scan_driver <Quorvex.exe>\n");
+    return 2;
+  }
+  return TDriver(argv[1]).Run();
+}
