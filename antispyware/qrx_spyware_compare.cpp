@@ -1,7 +1,7 @@
 #include "qrx_spyware_compare.h"
 
 #include <algorithm>
-#include <numeric>
+#include <bit>
 
 namespace {
 constexpr std::size_t IdentifierCapacity = decltype(TBhoEntry::Clsid)::Capacity;
@@ -26,19 +26,20 @@ TBhoIndex::TBhoIndex(const TBhoEntry* table, std::int32_t count)
     : Table_(table),
       Identifiers_(static_cast<std::size_t>(std::max(count, 0)) * IdentifierCapacity),
       Sizes_(static_cast<std::size_t>(std::max(count, 0))),
-      Order_(Sizes_.size()) {
+      First_(std::bit_ceil(2 * Sizes_.size() + 1), NoSlot),
+      Next_(Sizes_.size(), NoSlot) {
   for (std::size_t slot = 0; slot < Sizes_.size(); ++slot) {
     const std::string_view id = table[slot].Clsid.View();
-    char* stored = &Identifiers_[slot * IdentifierCapacity];
-    std::transform(id.begin(), id.end(), stored, UpperAscii);
+    std::transform(id.begin(), id.end(), &Identifiers_[slot * IdentifierCapacity], UpperAscii);
     Sizes_[slot] = static_cast<std::uint8_t>(id.size());
   }
-  std::iota(Order_.begin(), Order_.end(), 0);
-  // Equal identifiers keep their slot order: that is the order of the threats.
-  std::sort(Order_.begin(), Order_.end(), [this](std::int32_t a, std::int32_t b) {
-    const std::string_view x = Identifier(a), y = Identifier(b);
-    return x != y ? x < y : a < b;
-  });
+  // Chained from the last slot to the first, so that every chain runs in slot order: that is
+  // the order of the threats.
+  for (auto slot = static_cast<std::int32_t>(Sizes_.size()) - 1; slot >= 0; --slot) {
+    std::int32_t& first = First_[Bucket(Identifier(slot))];
+    Next_[static_cast<std::size_t>(slot)] = first;
+    first = slot;
+  }
 }
 
 std::string_view TBhoIndex::Identifier(std::int32_t slot) const {
@@ -46,12 +47,19 @@ std::string_view TBhoIndex::Identifier(std::int32_t slot) const {
   return {&Identifiers_[at * IdentifierCapacity], Sizes_[at]};
 }
 
-std::span<const std::int32_t> TBhoIndex::Matches(std::string_view keyName) const {
-  const auto first = std::lower_bound(Order_.begin(), Order_.end(), keyName,
-                                      [this](std::int32_t slot, std::string_view key) { return Identifier(slot) < key; });
-  const auto last = std::upper_bound(first, Order_.end(), keyName,
-                                     [this](std::string_view key, std::int32_t slot) { return key < Identifier(slot); });
-  return {first, last};
+// FNV-1a: identifiers differ in few bytes, anywhere in them.
+std::size_t TBhoIndex::Bucket(std::string_view identifier) const {
+  std::uint32_t hash = 2166136261u;
+  for (char c : identifier) hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
+  return hash & (First_.size() - 1);
+}
+
+std::vector<std::int32_t> TBhoIndex::Matches(std::string_view keyName) const {
+  std::vector<std::int32_t> slots;
+  if (keyName.size() > IdentifierCapacity) return slots;  // no identifier is that long
+  for (std::int32_t slot = First_[Bucket(keyName)]; slot != NoSlot; slot = Next_[static_cast<std::size_t>(slot)])
+    if (Identifier(slot) == keyName) slots.push_back(slot);
+  return slots;
 }
 
 void CompareClassKeys(const std::vector<std::string>& subkeyNames, const TBhoIndex& index,

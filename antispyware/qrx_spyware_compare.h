@@ -4,11 +4,10 @@
 // A key matches an entry when the key name in upper case equals the entry's Clsid in upper case
 // cut to 40 characters, byte for byte and in length (only "a" to "z" change case). Every
 // matching entry is one threat, in slot order, so an identifier listed twice gives two threats.
-// Comparing each key with each slot costs keys x slots; TBhoIndex sorts the upper-cased
-// identifiers once per scan and finds the matching slots of a key by binary search, with the
-// same matches in the same order.
+// Comparing each key with each slot costs keys x slots; TBhoIndex hashes the upper-cased
+// identifiers once per scan and finds the matching slots of a key in its hash chain, which
+// keeps them in slot order: the same matches in the same order.
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,16 +27,20 @@ class TBhoIndex {
 
   // The 0-based slots whose upper-cased identifier equals `keyName` (already upper-cased), in
   // ascending order.
-  std::span<const std::int32_t> Matches(std::string_view keyName) const;
+  std::vector<std::int32_t> Matches(std::string_view keyName) const;
   const TBhoEntry& Entry(std::int32_t slot) const { return Table_[slot]; }
 
  private:
+  static constexpr std::int32_t NoSlot = -1;
+
   std::string_view Identifier(std::int32_t slot) const;
+  std::size_t Bucket(std::string_view identifier) const;
 
   const TBhoEntry* Table_;
   std::vector<char> Identifiers_;    // slot k's upper-cased Clsid at k * 40
   std::vector<std::uint8_t> Sizes_;  // and its length
-  std::vector<std::int32_t> Order_;  // slots sorted by identifier, then by slot
+  std::vector<std::int32_t> First_;  // per hash bucket: its lowest slot, or NoSlot
+  std::vector<std::int32_t> Next_;   // per slot: the next higher slot of its bucket, or NoSlot
 };
 
 // What the registry phase reports to: the worker adapts it to its hand-overs.
