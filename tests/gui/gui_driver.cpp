@@ -70,7 +70,7 @@ class TDriver {
 
   void ScanToTheEnd() {
     Press(Go_);
-    HWND box = WaitForTopWindow("#32770", "Informations", 30000);
+    HWND box = WaitForTopWindow("#32770", "Informations", 180000);
     Expect(box != nullptr, "pressing \"&Analyser !\" ends with an \"Informations\" box");
     if (box == nullptr) return;
     Expect(MessageBoxText(box) == "Analyse terminée", "the box says \"Analyse terminée\" (\"" + MessageBoxText(box) + "\")");
