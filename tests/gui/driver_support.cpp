@@ -1,6 +1,9 @@
 #include "driver_support.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "GridProtocol.h"
 
 
 void TChecks::Expect(bool passed, const std::string& what) {
@@ -118,6 +121,87 @@ bool Capture(HWND window, const std::string& file) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return written;
+}
+
+HWND FindGrid(HWND main) {
+  for (HWND child : Descendants(main))
+    if (ClassOf(child) == kGridClassName) return child;
+  return nullptr;
+}
+
+bool TGridRow::LooksRemoved() const {
+  return Check == TGridCheck::None && Cells[1].Style == kFontStrikeOut && Cells[3].Text == "SUPPRIME" &&
+         Cells[3].FontName == "Arial" && Cells[3].Colour == RGB(255, 0, 0);
+}
+
+namespace {
+
+// The grid's answer arrives at a message-only window of ours while the read message is sent.
+std::string GridAnswer;
+
+LRESULT CALLBACK ReceiveGridAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data->dwData == kGridReadTag) GridAnswer.assign(static_cast<const char*>(data->lpData), data->cbData);
+    return TRUE;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND GridReceiver() {
+  static HWND receiver = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &ReceiveGridAnswer;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QrxGridReader";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  }();
+  return receiver;
+}
+
+std::vector<std::string> Split(const std::string& text, char end) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t at; (at = text.find(end, start)) != std::string::npos; start = at + 1)
+    parts.push_back(text.substr(start, at - start));
+  return parts;
+}
+
+TGridRow ParseGridRow(HWND grid, const std::vector<std::string>& fields) {
+  TGridRow row;
+  row.Check = fields[0] == "2" ? TGridCheck::Ticked : fields[0] == "1" ? TGridCheck::Unticked : TGridCheck::None;
+  if (const size_t comma = fields[1].find(','); comma != std::string::npos) {
+    POINT centre{std::atoi(fields[1].c_str()), std::atoi(fields[1].c_str() + comma + 1)};
+    ClientToScreen(grid, &centre);
+    row.CheckBoxOnScreen = centre;
+  }
+  for (size_t col = 0; col < row.Cells.size(); ++col) {
+    const std::string* cell = &fields[2 + col * kGridCellFields];
+    row.Cells[col] = {cell[0], cell[1], static_cast<COLORREF>(std::strtoul(cell[2].c_str(), nullptr, 10)),
+                      static_cast<unsigned>(std::strtoul(cell[3].c_str(), nullptr, 10)), cell[4].empty() ? 'L' : cell[4][0]};
+  }
+  return row;
+}
+
+}  // namespace
+
+std::vector<TGridRow> ReadGrid(HWND grid) {
+  static const UINT readMessage = RegisterWindowMessageA(kGridReadMessage);
+  GridAnswer.clear();
+  DWORD_PTR answered = 0;
+  if (!SendMessageTimeoutA(grid, readMessage, reinterpret_cast<WPARAM>(GridReceiver()), 0, SMTO_ABORTIFHUNG, 10000,
+                           &answered) ||
+      answered == 0)
+    return {};
+  std::vector<TGridRow> rows;
+  const size_t fieldsPerRow = 2 + 4 * kGridCellFields;
+  for (const std::string& record : Split(GridAnswer, kGridRecordEnd)) {
+    const std::vector<std::string> fields = Split(record, kGridFieldEnd);
+    if (fields.size() != fieldsPerRow) return {};
+    rows.push_back(ParseGridRow(grid, fields));
+  }
+  return rows;
 }
 
 TProgram::TProgram(const std::string& exe) {
