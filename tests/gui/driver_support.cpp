@@ -123,6 +123,43 @@ bool Capture(HWND window, const std::string& file) {
   return written;
 }
 
+namespace {
+
+bool RunXdotool(const std::string& arguments) {
+  std::string command = "start.exe /wait /unix /usr/bin/xdotool " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  const bool ended = WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Let Wine deliver the input to the window before the caller looks at its effect.
+  Sleep(200);
+  return ended && code == 0;
+}
+
+// Through a point beside the target first, so that the window under the pointer sees it come in
+// even when the pointer already stood on the target.
+std::string MoveTo(POINT at) {
+  return "mousemove --sync " + std::to_string(at.x + 5) + " " + std::to_string(at.y + 5) + " sleep 0.1 mousemove --sync " +
+         std::to_string(at.x) + " " + std::to_string(at.y) + " sleep 0.1";
+}
+
+}  // namespace
+
+bool RealClick(POINT at) { return RunXdotool(MoveTo(at) + " click 1"); }
+
+bool RealWheel(POINT at, int notches) {
+  const int button = notches > 0 ? 5 : 4;  // X's wheel buttons: 4 up, 5 down
+  return RunXdotool(MoveTo(at) + " click --repeat " + std::to_string(notches > 0 ? notches : -notches) + " " +
+                    std::to_string(button));
+}
+
 HWND FindGrid(HWND main) {
   for (HWND child : Descendants(main))
     if (ClassOf(child) == kGridClassName) return child;
@@ -204,12 +241,13 @@ std::vector<TGridRow> ReadGrid(HWND grid) {
   return rows;
 }
 
-TProgram::TProgram(const std::string& exe) {
+TProgram::TProgram(const std::string& exe, const std::string& arguments) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string command = "\"";
   command += ToWindowsPath(exe);
   command += '"';
+  if (!arguments.empty()) command += " " + arguments;
   Started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Process_);
 }
 

@@ -40,6 +40,13 @@ std::string ToWindowsPath(std::string path);
 // Writes what the screen shows of `window` (frame included) as a 24-bit BMP.
 bool Capture(HWND window, const std::string& file);
 
+// Real input on the X display through xdotool (run from Wine with start /unix): the mouse moves
+// to the screen point (the virtual desktop sits at the screen's top-left) and clicks, or turns
+// the wheel by `notches` (positive: towards the user, scrolling down). False when xdotool did
+// not run.
+bool RealClick(POINT at);
+bool RealWheel(POINT at, int notches);
+
 // One data row of the results grid as another process reads it (widgets/GridProtocol.h).
 enum class TGridCheck { None, Unticked, Ticked };
 struct TGridCellLook {
@@ -66,7 +73,8 @@ std::vector<TGridRow> ReadGrid(HWND grid);
 // Quorvex.exe started from a path, with the process's handles.
 class TProgram {
  public:
-  explicit TProgram(const std::string& exe);
+  // `arguments` follow the quoted path of the program on its command line.
+  explicit TProgram(const std::string& exe, const std::string& arguments = "");
   ~TProgram();
   bool Started() const { return Started_; }
   // Waits for the program to end; false when it is still running after `timeoutMs`.
