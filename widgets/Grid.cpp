@@ -155,7 +155,7 @@ int TGrid::LastTopRow() const { return std::max(1, RowCount() - RowsInView()); }
 void TGrid::InvalidateCell(int col, int row) {
   RECT area = CellRect(col, row);
   InflateRect(&area, 1, 1);  // the focus outline reaches the lines
-  InvalidateRect(Handle(), &area, FALSE);
+  InvalidateInView(area);
 }
 
 void TGrid::InvalidateRow(int row) {
@@ -163,7 +163,15 @@ void TGrid::InvalidateRow(int row) {
   RECT area = CellRect(0, row);
   area.right = ContentWidth() - Left_;
   InflateRect(&area, 1, 1);
-  InvalidateRect(Handle(), &area, FALSE);
+  InvalidateInView(area);
+}
+
+void TGrid::InvalidateInView(const RECT& area) {
+  // Invalidating costs a call to the system even off screen (a round trip under Wine): cells
+  // out of view, the common case while a long list grows, are left alone.
+  const RECT client{0, 0, ClientSize().cx, ClientSize().cy};
+  RECT visible;
+  if (IntersectRect(&visible, &area, &client)) InvalidateRect(Handle(), &visible, FALSE);
 }
 
 void TGrid::UpdateScrollBars() {
@@ -171,17 +179,33 @@ void TGrid::UpdateScrollBars() {
   // WM_SIZE sets both again from the new size.
   SCROLLINFO vertical{sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, RowCount() - 2),
                       static_cast<UINT>(RowsInView()), TopRow_ - 1, 0};
-  SetScrollInfo(Handle(), SB_VERT, &vertical, TRUE);
+  SetScrollBar(SB_VERT, vertical);
   SCROLLINFO horizontal{sizeof horizontal, SIF_RANGE | SIF_PAGE | SIF_POS, 0, ContentWidth() - 1,
                         static_cast<UINT>(ClientSize().cx), Left_, 0};
-  SetScrollInfo(Handle(), SB_HORZ, &horizontal, TRUE);
+  SetScrollBar(SB_HORZ, horizontal);
+}
+
+void TGrid::SetScrollBar(int bar, SCROLLINFO& info) {
+  // Drawing a scroll bar is slow (tens of milliseconds under Wine), and a growing list changes
+  // the range at every row while the thumb soon stops moving on screen: the bar is drawn again
+  // only when its thumb moved or resized, or when it appeared or went.
+  const LONG object = bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
+  SCROLLBARINFO before{sizeof before, {}, 0, 0, 0, 0, {}};
+  GetScrollBarInfo(Handle(), object, &before);
+  SetScrollInfo(Handle(), bar, &info, FALSE);
+  SCROLLBARINFO after{sizeof after, {}, 0, 0, 0, 0, {}};
+  GetScrollBarInfo(Handle(), object, &after);
+  if (!EqualRect(&before.rcScrollBar, &after.rcScrollBar) || before.xyThumbTop != after.xyThumbTop ||
+      before.xyThumbBottom != after.xyThumbBottom || before.rgstate[0] != after.rgstate[0])
+    SetScrollInfo(Handle(), bar, &info, TRUE);
 }
 
 void TGrid::SetTopRow(int row) {
   row = std::clamp(row, 1, LastTopRow());
   if (row == TopRow_) return;
   TopRow_ = row;
-  SetScrollPos(Handle(), SB_VERT, TopRow_ - 1, TRUE);
+  SCROLLINFO position{sizeof position, SIF_POS, 0, 0, 0, TopRow_ - 1, 0};
+  SetScrollBar(SB_VERT, position);
   Invalidate();
 }
 
@@ -189,7 +213,8 @@ void TGrid::SetLeft(int left) {
   left = std::clamp(left, 0, std::max(0, ContentWidth() - static_cast<int>(ClientSize().cx)));
   if (left == Left_) return;
   Left_ = left;
-  SetScrollPos(Handle(), SB_HORZ, Left_, TRUE);
+  SCROLLINFO position{sizeof position, SIF_POS, 0, 0, 0, Left_, 0};
+  SetScrollBar(SB_HORZ, position);
   Invalidate();
 }
 

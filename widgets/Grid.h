@@ -68,6 +68,7 @@ class TGrid : public TPaintedWindow {
   TGridCell& MutableCell(int col, int row);
   void InvalidateCell(int col, int row);
   void InvalidateRow(int row);
+  void InvalidateInView(const RECT& area);
   void PaintCell(HDC dc, const TGridCell& cell, const RECT& area, bool header) const;
   void PaintLines(HDC dc, int lastRow) const;
 
@@ -78,6 +79,7 @@ class TGrid : public TPaintedWindow {
   int RowsInView() const;
   int LastTopRow() const;
   void UpdateScrollBars();
+  void SetScrollBar(int bar, SCROLLINFO& info);
   void SetTopRow(int row);
   void SetLeft(int left);
   void OnVerticalScroll(int request);
