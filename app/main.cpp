@@ -10,7 +10,13 @@
 #include "qrx_application.h"
 #include "qrx_main.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+#ifdef QRX_TEST_ROWS
+// Only in the test build of the program (tests/gui): rows given on the command line are put in
+// the grid before the window shows. Quorvex.exe itself has no such switch.
+void AddTestRows(TFormQuorvex& form, const char* commandLine);
+#endif
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, [[maybe_unused]] LPSTR commandLine, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   Application.Initialize(instance);
@@ -27,6 +33,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     });
     TMiseAJourDlg updateNotice;
     splash.reset();
+#ifdef QRX_TEST_ROWS
+    AddTestRows(form, commandLine);
+#endif
     if (!Application.Terminated()) {
       Application.ShowMainWindow(form.Handle());
       Application.Run(form.Handle());

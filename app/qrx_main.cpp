@@ -6,7 +6,9 @@
 #include "Skin.h"
 #include "qrx_MiseAjourDlg.h"
 #include "qrx_application.h"
+#include "qrx_menaces_liste.h"
 #include "qrx_services.h"
+#include "qrx_spyware_removal.h"
 #include "qrx_weblinks.h"
 
 TFormQuorvex* FormQuorvex = nullptr;
@@ -33,6 +35,13 @@ const char kShortNotice[] =
     "parallèle.";
 const char kWebHint[] = "Informations et mises à jour";
 
+// The results grid: a header row over rows of threats.
+constexpr int kGridColumnWidths[] = {19, 257, 92, 113};
+constexpr int kGridRowHeight = 21;
+constexpr int kGridEmptyRows = 9;
+constexpr COLORREF kGridHeaderColour = RGB(128, 128, 128), kRemovedColour = RGB(255, 0, 0);
+constexpr int kCheckColumn = 0, kObjectColumn = 1, kTypeColumn = 2, kActionColumn = 3;
+
 TLabel::Look Heading() { return {DefaultFont(kFontBold), RGB(0, 0, 0), false}; }
 TLabel::Look PageTitle() { return {GetFont("Tahoma", 12, kFontBold), kBlue, false}; }
 TLabel::Look Question() { return {GetFont("Tahoma", 9, kFontBold), RGB(0, 0, 0), false}; }
@@ -49,6 +58,12 @@ std::unique_ptr<TRadioButton> Radio(TPanel& panel, const std::string& text, int 
   auto radio = std::make_unique<TRadioButton>(panel.Handle(), text, x, y, panel.ClientSize().cx - x - 4, 20, first);
   radio->SetFont(GetFont("Tahoma", 9));
   return radio;
+}
+
+// An infected file goes with one plain deletion; any other threat is a spyware registration.
+bool RemoveThreat(const TMenace& threat) {
+  if (threat.ThreatKind == InfectedFileThreat) return DeleteFileA(threat.Path.c_str()) != 0;
+  return RemoveSpywareEntry(threat.BhoEntry);
 }
 
 RECT CentredWindowRect(DWORD style, DWORD exStyle) {
@@ -136,8 +151,11 @@ void TFormQuorvex::CreateResultsPage() {
   SElementCourant = std::make_unique<TLabel>(p, "", 48, 171, TLabel::Look{}, 540, 14);
   ProgressBar2 = std::make_unique<TMarqueeBar>(p, 56, 200, 521, 17, kNavy, kMarqueeStepMs);
   Label5 = HeadingWithRule(page, "Elements infectés détectés", 21, 256);
-  Grid = std::make_unique<TPanel>(p, 49, 288, 502, 121, kWhite, TPanel::kFrame);
-  buttonSupprimer = std::make_unique<TPictureButton>(p, 555, 325, 43, 49, DeletePicture(), nullptr);
+  Grid = std::make_unique<TGrid>(p, 49, 288, 502, 121,
+                                 std::vector<int>(std::begin(kGridColumnWidths), std::end(kGridColumnWidths)),
+                                 kGridRowHeight, kGridHeaderColour);
+  buttonSupprimer =
+      std::make_unique<TPictureButton>(p, 555, 325, 43, 49, DeletePicture(), [this] { buttonSupprimerClick(); });
   SetHint(buttonSupprimer->Handle(), "Supprimer les fichiers infectés sélectionnés");
 }
 
@@ -240,7 +258,71 @@ void TFormQuorvex::ShowDualProcessorNotice(bool dual) {
   Label4->SetCaption(dual ? kLongNotice : kShortNotice);
 }
 
-void TFormQuorvex::ClearResultsGrid() { Grid->Invalidate(); }
+void TFormQuorvex::ClearResultsGrid() {
+  Grid->SetRowCount(1 + kGridEmptyRows);
+  Grid->ClearCells();
+  Grid->ScrollToRow(1);
+  Grid->SetCellText(kObjectColumn, 0, "Objet");
+  Grid->SetCellText(kTypeColumn, 0, "Type");
+  Grid->SetCellText(kActionColumn, 0, "Action conseillée");
+  for (int col : {kObjectColumn, kTypeColumn, kActionColumn}) Grid->SetCellAlignment(col, 0, TAlignment::Centre);
+}
+
+int TFormQuorvex::AddThreatRow(const TMenace& threat, const std::string& objectText, const std::string& typeText,
+                               const std::string& actionText) {
+  const int row = ++ThreatCount;
+  Menaces.Store(row - 1, threat);
+  if (row >= Grid->RowCount()) Grid->SetRowCount(row + 1);
+  Grid->AddCheckBox(kCheckColumn, row);
+  Grid->SetCellText(kObjectColumn, row, objectText);
+  Grid->SetCellText(kTypeColumn, row, typeText);
+  Grid->SetCellText(kActionColumn, row, actionText);
+  Grid->SetCellAlignment(kTypeColumn, row, TAlignment::Centre);
+  Grid->SetCellAlignment(kActionColumn, row, TAlignment::Centre);
+  // Shown now, while the workers keep the UI thread busy; only a row in view is drawn.
+  UpdateWindow(Grid->Handle());
+  return row;
+}
+
+void TFormQuorvex::MarkThreatRemoved(int row) {
+  // A row number that no hand-over could have given (a dropped one is 0) changes nothing.
+  if (row < 1 || row >= Grid->RowCount()) return;
+  Grid->SetCellFontStyle(kObjectColumn, row, kFontStrikeOut);
+  Grid->SetCellFontName(kActionColumn, row, "Arial");
+  Grid->SetCellFontColour(kActionColumn, row, kRemovedColour);
+  Grid->SetCellText(kActionColumn, row, "SUPPRIME");
+  Grid->RemoveCheckBox(kCheckColumn, row);
+}
+
+void TFormQuorvex::buttonSupprimerClick() {
+  int selected = 0;
+  bool allRemoved = true;
+  for (int row = 1; row <= ThreatCount; ++row) {
+    const TGridCell& box = Grid->Cell(kCheckColumn, row);
+    if (!box.HasCheckBox || !box.Ticked) continue;
+    // A row that could not be removed stays as it is, ticked, for another try.
+    if (RemoveThreat(Menaces[row - 1])) {
+      MarkThreatRemoved(row);
+    } else {
+      allRemoved = false;
+    }
+    ++selected;
+  }
+  if (selected == 0) {
+    Services().ShowMessage(Handle(),
+                           "Aucun élément à supprimer n'est sélectionné.\r\r"
+                           "Sélectionnez les éléments à supprimer dans la liste.",
+                           "Sélection vide", MB_OK | MB_ICONERROR);
+  } else if (allRemoved) {
+    Services().ShowMessage(Handle(), "Les éléments nuisibles ont été supprimés", "Informations",
+                           MB_OK | MB_ICONINFORMATION);
+  } else {
+    // Saying "removed" after a failure would report it as a success.
+    Services().ShowMessage(Handle(),
+                           "Certains éléments n'ont pas pu être supprimés. Ils restent cochés dans la liste.",
+                           "Informations", MB_OK | MB_ICONWARNING);
+  }
+}
 
 TScanTargets TFormQuorvex::VirusTargets() {
   return {[this](const std::string& text) {
@@ -248,8 +330,9 @@ TScanTargets TFormQuorvex::VirusTargets() {
             UpdateWindow(VFichierCourant->Handle());
           },
           [this](int position) { ProgressBar1->SetPosition(position); },
-          {},
-          {}};
+          [this](const TMenace& threat, const std::string& object, const std::string& type,
+                 const std::string& action) { return AddThreatRow(threat, object, type, action); },
+          [this](int row) { MarkThreatRemoved(row); }};
 }
 
 TScanTargets TFormQuorvex::SpywareTargets() {
@@ -258,8 +341,9 @@ TScanTargets TFormQuorvex::SpywareTargets() {
             UpdateWindow(SElementCourant->Handle());
           },
           [this](int position) { ProgressBar2->SetPosition(position); },
-          {},
-          {}};
+          [this](const TMenace& threat, const std::string& object, const std::string& type,
+                 const std::string& action) { return AddThreatRow(threat, object, type, action); },
+          [this](int row) { MarkThreatRemoved(row); }};
 }
 
 void TFormQuorvex::buttonGoClick() {

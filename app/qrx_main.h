@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Button.h"
+#include "Grid.h"
 #include "Label.h"
 #include "MarqueeBar.h"
 #include "Panel.h"
@@ -43,9 +44,15 @@ class TFormQuorvex : public TWindow {
   void Button7Click();
   void URLLabel1Click();
   void Image3Click();
+  void buttonSupprimerClick();
 
-  // Results operations.
+  // Results operations, on the UI thread (the workers reach the last two through the hand-over).
   void ClearResultsGrid();
+  // Stores the threat as the entry of a new row and shows the row: its number (from 1).
+  int AddThreatRow(const TMenace& threat, const std::string& objectText, const std::string& typeText,
+                   const std::string& actionText);
+  // Shows a row as removed: object struck out, a red "SUPPRIME", no checkbox.
+  void MarkThreatRemoved(int row);
 
   TState State() const;
 
@@ -74,7 +81,7 @@ class TFormQuorvex : public TWindow {
   std::unique_ptr<TLabel> Label2, Label3, Label5, VFichierCourant, SElementCourant;
   std::unique_ptr<TLinkLabel> URLConfigAntivirus, URLConfigAntispyware;
   std::unique_ptr<TMarqueeBar> ProgressBar1, ProgressBar2;
-  std::unique_ptr<TPanel> Grid;
+  std::unique_ptr<TGrid> Grid;
   std::unique_ptr<TPictureButton> buttonSupprimer;
   // Antivirus options page.
   std::unique_ptr<TLabel> Label8, Label9, Label10;

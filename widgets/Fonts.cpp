@@ -21,8 +21,9 @@ std::map<std::tuple<std::string, int, unsigned>, FontHandle>& FontCache() {
 HFONT GetFont(const std::string& face, int pointSize, unsigned style) {
   auto& slot = FontCache()[{face, pointSize, style}];
   if (!slot) {
-    slot.reset(CreateFontA(-MulDiv(pointSize, 96, 72), 0, 0, 0, (style & kFontBold) ? FW_BOLD : FW_NORMAL, FALSE,
-                           (style & kFontUnderline) ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    slot.reset(CreateFontA(-MulDiv(pointSize, 96, 72), 0, 0, 0, (style & kFontBold) ? FW_BOLD : FW_NORMAL,
+                           (style & kFontItalic) ? TRUE : FALSE, (style & kFontUnderline) ? TRUE : FALSE,
+                           (style & kFontStrikeOut) ? TRUE : FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   }
   return slot.get();

@@ -4,7 +4,7 @@
 
 #include <string>
 
-enum TFontStyle : unsigned { kFontRegular = 0, kFontBold = 1, kFontUnderline = 2 };
+enum TFontStyle : unsigned { kFontRegular = 0, kFontBold = 1, kFontUnderline = 2, kFontItalic = 4, kFontStrikeOut = 8 };
 
 // A font of `pointSize` points at the screen's 96 dots per inch.
 HFONT GetFont(const std::string& face, int pointSize, unsigned style = kFontRegular);

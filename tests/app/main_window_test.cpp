@@ -19,44 +19,6 @@ namespace {
 const char kFinished[] = "Analyse terminée";
 const char kInterrupted[] = "Analyse interrompue par l'utilisateur.";
 
-class MainWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-    Application.Initialize(GetModuleHandleA(nullptr));
-    Application.SetTitle("Quorvex");
-  }
-
-  void TearDown() override {
-    Form.reset();
-    Notice.reset();
-    PumpFor(20);
-  }
-
-  // Opens the window with the services as set up by the test, and the given worker factory.
-  void Open(TScanWorkerFactory& workers) {
-    Form = std::make_unique<TFormQuorvex>(workers, LoadDataFiles);
-    Notice = std::make_unique<TMiseAJourDlg>();
-    Application.ShowMainWindow(Form->Handle());
-  }
-  void Open() { Open(Steered); }
-
-  // A click: a press and a release on the control.
-  void ClickLink(const TWindow& link) {
-    SendMessageA(link.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-    SendMessageA(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
-  }
-
-  bool WaitForBoxes(size_t count) { return PumpUntil([&] { return Services.Boxes.size() >= count; }); }
-
-  TRecordingServices Services;
-  TSteeredFactory Steered;
-  TFormQuorvex::TDataLoader LoadDataFiles;
-  std::unique_ptr<TFormQuorvex> Form;
-  std::unique_ptr<TMiseAJourDlg> Notice;
-};
-
 TEST_F(MainWindowTest, OpensIdleWithItsDefaults) {
   Open();
   RECT client;

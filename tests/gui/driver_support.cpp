@@ -1,6 +1,9 @@
 #include "driver_support.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "GridProtocol.h"
 
 
 void TChecks::Expect(bool passed, const std::string& what) {
@@ -120,12 +123,131 @@ bool Capture(HWND window, const std::string& file) {
   return written;
 }
 
-TProgram::TProgram(const std::string& exe) {
+namespace {
+
+bool RunXdotool(const std::string& arguments) {
+  std::string command = "start.exe /wait /unix /usr/bin/xdotool " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  const bool ended = WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Let Wine deliver the input to the window before the caller looks at its effect.
+  Sleep(200);
+  return ended && code == 0;
+}
+
+// Through a point beside the target first, so that the window under the pointer sees it come in
+// even when the pointer already stood on the target.
+std::string MoveTo(POINT at) {
+  return "mousemove --sync " + std::to_string(at.x + 5) + " " + std::to_string(at.y + 5) + " sleep 0.1 mousemove --sync " +
+         std::to_string(at.x) + " " + std::to_string(at.y) + " sleep 0.1";
+}
+
+}  // namespace
+
+bool RealClick(POINT at) { return RunXdotool(MoveTo(at) + " click 1"); }
+
+bool RealWheel(POINT at, int notches) {
+  const int button = notches > 0 ? 5 : 4;  // X's wheel buttons: 4 up, 5 down
+  return RunXdotool(MoveTo(at) + " click --repeat " + std::to_string(notches > 0 ? notches : -notches) + " " +
+                    std::to_string(button));
+}
+
+HWND FindGrid(HWND main) {
+  for (HWND child : Descendants(main))
+    if (ClassOf(child) == kGridClassName) return child;
+  return nullptr;
+}
+
+bool TGridRow::LooksRemoved() const {
+  return Check == TGridCheck::None && Cells[1].Style == kFontStrikeOut && Cells[3].Text == "SUPPRIME" &&
+         Cells[3].FontName == "Arial" && Cells[3].Colour == RGB(255, 0, 0);
+}
+
+namespace {
+
+// The grid's answer arrives at a message-only window of ours while the read message is sent.
+std::string GridAnswer;
+
+LRESULT CALLBACK ReceiveGridAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data->dwData == kGridReadTag) GridAnswer.assign(static_cast<const char*>(data->lpData), data->cbData);
+    return TRUE;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND GridReceiver() {
+  static HWND receiver = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &ReceiveGridAnswer;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QrxGridReader";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  }();
+  return receiver;
+}
+
+std::vector<std::string> Split(const std::string& text, char end) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t at; (at = text.find(end, start)) != std::string::npos; start = at + 1)
+    parts.push_back(text.substr(start, at - start));
+  return parts;
+}
+
+TGridRow ParseGridRow(HWND grid, const std::vector<std::string>& fields) {
+  TGridRow row;
+  row.Check = fields[0] == "2" ? TGridCheck::Ticked : fields[0] == "1" ? TGridCheck::Unticked : TGridCheck::None;
+  if (const size_t comma = fields[1].find(','); comma != std::string::npos) {
+    POINT centre{std::atoi(fields[1].c_str()), std::atoi(fields[1].c_str() + comma + 1)};
+    ClientToScreen(grid, &centre);
+    row.CheckBoxOnScreen = centre;
+  }
+  for (size_t col = 0; col < row.Cells.size(); ++col) {
+    const std::string* cell = &fields[2 + col * kGridCellFields];
+    row.Cells[col] = {cell[0], cell[1], static_cast<COLORREF>(std::strtoul(cell[2].c_str(), nullptr, 10)),
+                      static_cast<unsigned>(std::strtoul(cell[3].c_str(), nullptr, 10)), cell[4].empty() ? 'L' : cell[4][0]};
+  }
+  return row;
+}
+
+}  // namespace
+
+std::vector<TGridRow> ReadGrid(HWND grid) {
+  static const UINT readMessage = RegisterWindowMessageA(kGridReadMessage);
+  GridAnswer.clear();
+  DWORD_PTR answered = 0;
+  if (!SendMessageTimeoutA(grid, readMessage, reinterpret_cast<WPARAM>(GridReceiver()), 0, SMTO_ABORTIFHUNG, 10000,
+                           &answered) ||
+      answered == 0)
+    return {};
+  std::vector<TGridRow> rows;
+  const size_t fieldsPerRow = 2 + 4 * kGridCellFields;
+  for (const std::string& record : Split(GridAnswer, kGridRecordEnd)) {
+    const std::vector<std::string> fields = Split(record, kGridFieldEnd);
+    if (fields.size() != fieldsPerRow) return {};
+    rows.push_back(ParseGridRow(grid, fields));
+  }
+  return rows;
+}
+
+TProgram::TProgram(const std::string& exe, const std::string& arguments) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string command = "\"";
   command += ToWindowsPath(exe);
   command += '"';
+  if (!arguments.empty()) command += " " + arguments;
   Started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Process_);
 }
 

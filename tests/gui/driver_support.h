@@ -3,7 +3,9 @@
 // finding windows of another process by caption and text, pressing buttons, capturing.
 #include <windows.h>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,10 +40,41 @@ std::string ToWindowsPath(std::string path);
 // Writes what the screen shows of `window` (frame included) as a 24-bit BMP.
 bool Capture(HWND window, const std::string& file);
 
+// Real input on the X display through xdotool (run from Wine with start /unix): the mouse moves
+// to the screen point (the virtual desktop sits at the screen's top-left) and clicks, or turns
+// the wheel by `notches` (positive: towards the user, scrolling down). False when xdotool did
+// not run.
+bool RealClick(POINT at);
+bool RealWheel(POINT at, int notches);
+
+// One data row of the results grid as another process reads it (widgets/GridProtocol.h).
+enum class TGridCheck { None, Unticked, Ticked };
+struct TGridCellLook {
+  std::string Text;
+  std::string FontName;  // "" for the grid's own font
+  COLORREF Colour = 0;
+  unsigned Style = 0;  // TFontStyle bits
+  char Alignment = 'L';
+};
+struct TGridRow {
+  TGridCheck Check = TGridCheck::None;
+  // The checkbox's centre on the screen, when the row is in view.
+  std::optional<POINT> CheckBoxOnScreen;
+  std::array<TGridCellLook, 4> Cells;
+  // The look of a removed threat: the object struck out (and nothing else), "SUPPRIME" in
+  // red Arial, no checkbox.
+  bool LooksRemoved() const;
+};
+// The results grid among the descendants of the main window.
+HWND FindGrid(HWND main);
+// Every data row of the grid (empty ones included); empty when the grid did not answer.
+std::vector<TGridRow> ReadGrid(HWND grid);
+
 // Quorvex.exe started from a path, with the process's handles.
 class TProgram {
  public:
-  explicit TProgram(const std::string& exe);
+  // `arguments` follow the quoted path of the program on its command line.
+  explicit TProgram(const std::string& exe, const std::string& arguments = "");
   ~TProgram();
   bool Started() const { return Started_; }
   // Waits for the program to end; false when it is still running after `timeoutMs`.

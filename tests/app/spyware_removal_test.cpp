@@ -1,0 +1,127 @@
+// RemoveSpywareEntry against the test prefix's real registry and disk: each test seeds its own
+// class key and files and removes what is left of them.
+#include <gtest/gtest.h>
+
+#include "qrx_spyware_removal.h"
+#include "removal_test_support.h"
+
+namespace {
+
+class SpywareRemovalTest : public ::testing::Test {
+ protected:
+  // The database entry that names `clsid`.
+  static TBhoEntry Entry(const std::string& clsid) {
+    TBhoEntry entry{};
+    entry.Kind = SpywareKind;
+    entry.Clsid.Assign(clsid);
+    return entry;
+  }
+  // A class key whose InProcServer32 default value is `server`.
+  void SeedClass(const std::string& server) { SeedKey(Clsid, "InProcServer32", &server); }
+
+  TScratchFolder Scratch{"qrx-spyware"};
+  const std::string Clsid = TestClsid(1);
+  TClassKeyCleanup Cleanup{Clsid};
+};
+
+TEST_F(SpywareRemovalTest, ServerFileAndWholeClassKeyGo) {
+  const std::string server = Scratch.File("espion.dll");
+  SeedClass(server);
+  SeedKey(Clsid, "ProgID");
+  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_FALSE(FileExists(server));
+  EXPECT_FALSE(ClassKeyExists(Clsid));
+}
+
+TEST_F(SpywareRemovalTest, WithoutInProcServer32OnlyTheKeyGoes) {
+  const std::string bystander = Scratch.File("autre.dll");
+  SeedKey(Clsid, "LocalServer32", &bystander);
+  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_FALSE(ClassKeyExists(Clsid));
+  EXPECT_TRUE(FileExists(bystander));
+}
+
+TEST_F(SpywareRemovalTest, NestedSubkeysAreDeletedWithTheKey) {
+  for (const char* path : {"A\\B\\C\\D", "A\\B\\C2", "A\\B2\\C3\\D3\\E3", "Z", "InProcServer32\\Sous"})
+    SeedKey(Clsid, path);
+  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));  // an InProcServer32 without a value names no file
+  EXPECT_FALSE(ClassKeyExists(Clsid));
+}
+
+TEST_F(SpywareRemovalTest, MissingServerFileFailsButTheKeyStillGoes) {
+  SeedClass(Scratch.PathOf("absent.dll"));
+  EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_FALSE(ClassKeyExists(Clsid));
+}
+
+TEST_F(SpywareRemovalTest, FileInUseFailsButTheKeyStillGoes) {
+  const std::string server = Scratch.File("ouvert.dll");
+  SeedClass(server);
+  HANDLE held = CreateFileA(server.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
+  CloseHandle(held);
+  EXPECT_TRUE(FileExists(server));
+  EXPECT_FALSE(ClassKeyExists(Clsid));
+}
+
+TEST_F(SpywareRemovalTest, SecondCallFailsAndChangesNothing) {
+  const std::string server = Scratch.File("espion.dll");
+  SeedClass(server);
+  ASSERT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  const std::string sameName = Scratch.File("espion.dll");  // a new file under the old name
+  EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_TRUE(FileExists(sameName));
+  EXPECT_FALSE(ClassKeyExists(Clsid));
+}
+
+// The value is used exactly as stored: quotes stay, environment references are not expanded.
+TEST_F(SpywareRemovalTest, QuotedOrEnvironmentNamesAreNotFound) {
+  const std::string server = Scratch.File("espion.dll");
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string underTemp = server.substr(std::string(temp).size());
+  for (const std::string& value : {"\"" + server + "\"", "%TEMP%\\" + underTemp, "%TMP%\\" + underTemp}) {
+    SCOPED_TRACE(value);
+    SeedClass(value);
+    EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
+    EXPECT_TRUE(FileExists(server));
+    EXPECT_FALSE(ClassKeyExists(Clsid));
+  }
+}
+
+TEST_F(SpywareRemovalTest, KeyStoredInLowerCaseIsFound) {
+  std::string lower = Clsid;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  ASSERT_NE(lower, Clsid);
+  const std::string server = Scratch.File("minuscule.dll");
+  SeedKey(lower, "InProcServer32", &server);
+  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_FALSE(FileExists(server));
+  EXPECT_FALSE(ClassKeyExists(lower));
+}
+
+TEST_F(SpywareRemovalTest, NonTextServerValueRemovesNoFile) {
+  SeedKey(Clsid, "InProcServer32");
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + Clsid + "\\InProcServer32").c_str(), 0,
+                                         KEY_ALL_ACCESS, &key));
+  const DWORD number = 7;
+  RegSetValueExA(key, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegCloseKey(key);
+  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_FALSE(ClassKeyExists(Clsid));
+}
+
+// An empty identifier would name HKCR\CLSID itself: nothing may be deleted.
+TEST_F(SpywareRemovalTest, EmptyIdentifierDeletesNothing) {
+  SeedKey(Clsid);
+  EXPECT_FALSE(RemoveSpywareEntry(Entry("")));
+  EXPECT_TRUE(ClassKeyExists(Clsid));
+  HKEY classes;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &classes));
+  RegCloseKey(classes);
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// Removes threats through the real program, as a user would: the test build of Quorvex starts
+// with twelve threats in its grid (its /rows switch), rows are ticked with real mouse clicks on
+// their checkboxes (xdotool on the X display), the grid is scrolled with the wheel, the removal
+// button is clicked, and the grid is read back from this process (GridProtocol.h) while the
+// files and registry keys are checked on disk and in the prefix's registry.
+//
+// Usage: qrx_grid_driver <Quorvex_rows.exe> <scratch folder>
+// Prints one line per check ("ok - ..." or "not ok - ...") and exits with 1 when a check failed.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "driver_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kClsid[] = "{51525847-0000-4000-8000-475249444452}";
+const char kRemoved[] = "Les éléments nuisibles ont été supprimés";
+const char kSomeFailed[] = "Certains éléments n'ont pas pu être supprimés. Ils restent cochés dans la liste.";
+const char kNoSelection[] =
+    "Aucun élément à supprimer n'est sélectionné.\r\rSélectionnez les éléments à supprimer dans la liste.";
+constexpr int kThreats = 12;
+
+bool KeyExists(const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+class TDriver {
+ public:
+  TDriver(std::string exe, const std::string& scratch) : Exe_(std::move(exe)), Scratch_(scratch) {}
+
+  int Run() {
+    Seed();
+    {
+      TProgram program(Exe_, "/rows \"" + (Scratch_ / "rows.txt").string() + "\"");
+      if (Start(program)) {
+        CheckRowsAsAdded();
+        TickWithTheMouse();
+        RemoveWithOneLocked();
+        RemoveTheLockedOneNow();
+        NothingLeftTicked();
+        Close(program);
+      }
+    }
+    CleanUp();
+    return Checks_.Finish();
+  }
+
+ private:
+  void Expect(bool passed, const std::string& what) { Checks_.Expect(passed, what); }
+
+  fs::path Threat(int n) const { return Scratch_ / ("menace" + std::to_string(n) + ".exe"); }
+  fs::path ServerFile() const { return Scratch_ / "serveur.dll"; }
+  std::string ClassKey() const { return std::string("CLSID\\") + kClsid; }
+
+  // Row 2 is a spyware registration with its server file; every other row an infected file.
+  void Seed() {
+    fs::remove_all(Scratch_);
+    fs::create_directories(Scratch_);
+    std::ofstream rows(Scratch_ / "rows.txt", std::ios::binary);
+    for (int n = 1; n <= kThreats; ++n) {
+      if (n == 2) {
+        rows << "1\t" << kClsid << "\tBarre Espion\tSpyware\tsupprimer\n";
+        continue;
+      }
+      std::ofstream(Threat(n)) << "virus";
+      rows << "0\t" << Threat(n).string() << '\t' << Threat(n).string() << "\tVirus Test.A\tsupprimer\n";
+    }
+    std::ofstream(ServerFile()) << "server";
+    HKEY key;
+    RegCreateKeyExA(HKEY_CLASSES_ROOT, (ClassKey() + "\\InProcServer32").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
+    const std::string server = ServerFile().string();
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>(server.size() + 1));
+    RegCloseKey(key);
+  }
+
+  void CleanUp() {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey().c_str());
+    std::error_code ignored;
+    fs::remove_all(Scratch_, ignored);
+  }
+
+  bool Start(TProgram& program) {
+    Expect(program.Started(), "Quorvex_rows.exe starts");
+    if (!program.Started()) return false;
+    Main_ = WaitForTopWindow(nullptr, kMainCaption, 30000);
+    Expect(Main_ != nullptr, "the main window appears");
+    Grid_ = Main_ != nullptr ? FindGrid(Main_) : nullptr;
+    Expect(Grid_ != nullptr, "the results grid is found by its class");
+    return Grid_ != nullptr;
+  }
+
+  std::vector<TGridRow> Rows() { return ReadGrid(Grid_); }
+
+  void CheckRowsAsAdded() {
+    const std::vector<TGridRow> rows = Rows();
+    Expect(rows.size() == kThreats, "the grid answers with one row per threat, 12 (" + std::to_string(rows.size()) + ")");
+    if (rows.size() != kThreats) return;
+    bool allUnticked = true, textsRight = true;
+    for (int n = 1; n <= kThreats; ++n) {
+      const TGridRow& row = rows[n - 1];
+      allUnticked = allUnticked && row.Check == TGridCheck::Unticked;
+      const std::string object = n == 2 ? "Barre Espion" : Threat(n).string();
+      textsRight = textsRight && row.Cells[1].Text == object && row.Cells[3].Text == "supprimer" &&
+                   row.Cells[2].Alignment == 'C' && row.Cells[3].Alignment == 'C' && row.Cells[1].Alignment == 'L';
+    }
+    Expect(allUnticked, "every row has an unticked checkbox");
+    Expect(textsRight, "objects left-aligned, types and actions centred, as added");
+    Expect(rows[0].CheckBoxOnScreen.has_value() && !rows[kThreats - 1].CheckBoxOnScreen.has_value(),
+           "the first row is in view, the last one only after scrolling");
+  }
+
+  // Clicks the checkbox of data row `n` (from 1); false when it is not in view.
+  bool ClickCheckBox(int n) {
+    const std::vector<TGridRow> rows = Rows();
+    if (static_cast<int>(rows.size()) < n || !rows[n - 1].CheckBoxOnScreen) return false;
+    return RealClick(*rows[n - 1].CheckBoxOnScreen);
+  }
+
+  // Waits for data row `n` to show `check`: the click reaches the program a little later.
+  bool Becomes(int n, TGridCheck check) {
+    return WaitFor([&] {
+      const std::vector<TGridRow> rows = Rows();
+      return static_cast<int>(rows.size()) >= n && rows[n - 1].Check == check;
+    }, 3000);
+  }
+
+  void TickWithTheMouse() {
+    for (int n : {1, 2, 3}) {
+      Expect(ClickCheckBox(n), "a real click on the checkbox of row " + std::to_string(n));
+      Expect(Becomes(n, TGridCheck::Ticked), "row " + std::to_string(n) + " is ticked");
+    }
+    Expect(ClickCheckBox(1) && Becomes(1, TGridCheck::Unticked), "a second click unticks row 1");
+    Expect(ClickCheckBox(1) && Becomes(1, TGridCheck::Ticked), "a third click ticks it again");
+    RECT grid;
+    GetWindowRect(Grid_, &grid);
+    Expect(RealWheel({(grid.left + grid.right) / 2, (grid.top + grid.bottom) / 2}, 5), "the wheel turns over the grid");
+    Expect(WaitFor([&] { return Rows().size() == kThreats && Rows()[kThreats - 1].CheckBoxOnScreen.has_value(); }, 5000),
+           "the wheel brings the last row into view");
+    Expect(ClickCheckBox(kThreats) && Becomes(kThreats, TGridCheck::Ticked), "the last row ticked after scrolling");
+  }
+
+  HWND RemovalButton() {
+    for (HWND child : Descendants(Main_)) {
+      RECT r;
+      GetWindowRect(child, &r);
+      if (ClassOf(child) == "Button" && r.right - r.left == 43 && r.bottom - r.top == 49) return child;
+    }
+    return nullptr;
+  }
+
+  // Clicks the removal button for real; returns the text of the box that follows, once closed.
+  std::string PressRemoval(const char* caption) {
+    HWND button = RemovalButton();
+    if (button == nullptr) return "(no removal button)";
+    RECT r;
+    GetWindowRect(button, &r);
+    if (!RealClick({(r.left + r.right) / 2, (r.top + r.bottom) / 2})) return "(click failed)";
+    HWND box = WaitForTopWindow("#32770", caption, 15000);
+    if (box == nullptr) return "(no box)";
+    const std::string text = MessageBoxText(box);
+    Press(Find(box, "OK"));
+    WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(Main_); }, 10000);
+    return text;
+  }
+
+  // Row 3's file is held open: its removal fails, the others go.
+  void RemoveWithOneLocked() {
+    HANDLE locked = CreateFileA(Threat(3).string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::string text = PressRemoval("Informations");
+    CloseHandle(locked);
+    Expect(text == kSomeFailed, "one failure: the box says some items stay ticked (\"" + text + "\")");
+    const std::vector<TGridRow> rows = Rows();
+    if (rows.size() != kThreats) return Expect(false, "the grid still answers");
+    Expect(rows[0].LooksRemoved() && rows[1].LooksRemoved() && rows[kThreats - 1].LooksRemoved(),
+           "removed rows: object struck out, red Arial \"SUPPRIME\", no checkbox");
+    Expect(rows[2].Check == TGridCheck::Ticked && rows[2].Cells[3].Text == "supprimer" && rows[2].Cells[1].Style == 0,
+           "the row whose file is held open stays ticked and unchanged");
+    bool untickedKept = true;
+    for (int n = 4; n < kThreats; ++n)
+      untickedKept = untickedKept && rows[n - 1].Check == TGridCheck::Unticked && fs::exists(Threat(n));
+    Expect(untickedKept, "unticked rows and their files are left alone");
+    Expect(!fs::exists(Threat(1)) && !fs::exists(Threat(kThreats)), "the ticked infected files are deleted");
+    Expect(!fs::exists(ServerFile()) && !KeyExists(ClassKey()), "the spyware's server file and class key are gone");
+    Expect(fs::exists(Threat(3)), "the file held open is still there");
+  }
+
+  void RemoveTheLockedOneNow() {
+    const std::string text = PressRemoval("Informations");
+    Expect(text == kRemoved, "once released, it goes: \"" + text + "\"");
+    Expect(!fs::exists(Threat(3)) && Rows().size() == kThreats && Rows()[2].LooksRemoved(), "row 3 now looks removed");
+  }
+
+  void NothingLeftTicked() {
+    const std::string text = PressRemoval("Sélection vide");
+    Expect(text == kNoSelection, "with nothing ticked the \"Sélection vide\" box shows its two sentences");
+  }
+
+  void Close(TProgram& program) {
+    PostMessageA(Main_, WM_CLOSE, 0, 0);
+    if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
+    Expect(program.WaitForExit(15000), "the program ends");
+  }
+
+  TChecks Checks_;
+  std::string Exe_;
+  fs::path Scratch_;
+  HWND Main_ = nullptr, Grid_ = nullptr;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: qrx_grid_driver <Quorvex_rows.exe> <scratch folder>\n");
+    return 2;
+  }
+  return TDriver(argv[1], ToWindowsPath(argv[2])).Run();
+}
