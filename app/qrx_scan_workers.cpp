@@ -1,5 +1,6 @@
 #include "qrx_scan_workers.h"
 
+#include "qrx_spyware_removal.h"
 #include "qrx_thread_scan_spyware.h"
 #include "qrx_thread_scan_virus.h"
 
@@ -8,5 +9,5 @@ std::unique_ptr<TWorkerThread> TScanWorkerFactory::CreateScanVirus(TScanRequest 
 }
 
 std::unique_ptr<TWorkerThread> TScanWorkerFactory::CreateScanSpyware(TScanRequest request) {
-  return std::make_unique<ScanSpyware>(std::move(request), ScanSpyware::TRemoval{});
+  return std::make_unique<ScanSpyware>(std::move(request), RemoveSpywareEntry);
 }

@@ -89,7 +89,7 @@ void ScanSpyware::ReportThreat(const TBhoEntry& entry) {
   const std::string type = IsToolbar(entry) ? "Barre d'outils" : "Spyware";
   if (!AutomaticRemoval()) {
     AddThreatRow(threat, name, type, "supprimer");
-  } else if (RemoveEntry_ && RemoveEntry_(threat)) {
+  } else if (RemoveEntry_(threat.BhoEntry)) {
     MarkThreatRemoved(AddThreatRow(threat, name, type, "supprimer"));
   } else {
     AddThreatRow(threat, name, type, "suppression échouée");

@@ -11,7 +11,7 @@
 class ScanSpyware : public TScanWorker {
  public:
   // Removes one spyware registration: true when its server file and its class key are gone.
-  using TRemoval = std::function<bool(const TMenace&)>;
+  using TRemoval = std::function<bool(const TBhoEntry&)>;
 
   ScanSpyware(TScanRequest request, TRemoval removeEntry);
 

@@ -13,6 +13,7 @@
 #include "app_test_support.h"
 #include "data_test_files.h"
 #include "qrx_application.h"
+#include "qrx_spyware_removal.h"
 #include "qrx_thread_scan_spyware.h"
 
 namespace {
@@ -205,15 +206,41 @@ TEST_F(ScanSpywareTest, AutomaticRemovalMarksTheRowsOfRemovedEntriesOnly) {
   const TSeededClass spyware(SpywareId, Temp / "spyware.dll");
   // The first removal of the identifier succeeds; the second finds it gone.
   std::vector<std::string> removed;
-  Scan("REGISTRY", true, [&](const TMenace& threat) {
-    removed.push_back(threat.BhoEntry.Clsid.Str());
-    Log.push_back("removal " + threat.BhoEntry.DisplayName.Str());
+  Scan("REGISTRY", true, [&](const TBhoEntry& entry) {
+    removed.push_back(entry.Clsid.Str());
+    Log.push_back("removal " + entry.DisplayName.Str());
     return removed.size() == 1;
   });
   EXPECT_EQ((std::vector<std::string>{UpperClassId(SpywareId), UpperClassId(SpywareId)}), removed);
   EXPECT_EQ((std::vector<std::string>{"removal Test Spyware", "row 1 supprimer", "removed 1",
                                       "removal Test Spyware again", "row 2 suppression échouée"}),
             Log);
+  EXPECT_EQ(kFound, Statuses.back());
+}
+
+// With the real removal: server files and class keys go; the identifier's second entry finds
+// its key gone, and its row says so.
+TEST_F(ScanSpywareTest, AutomaticRemovalTakesTheServerFilesAndTheKeys) {
+  LoadDatabase();
+  Temp.Write("toolbar.dll", "MZ");
+  Temp.Write("spyware.dll", "MZ");
+  const TSeededClass toolbar(ToolbarId, Temp / "toolbar.dll"), spyware(SpywareId, Temp / "spyware.dll");
+  Scan("REGISTRY", true, RemoveSpywareEntry);
+
+  ASSERT_EQ(3u, Rows.size());
+  const auto rowNumber = [&](const std::string& name) { return std::to_string(RowNamed(name) - Rows.data() + 1); };
+  for (const char* name : {"Test Toolbar", "Test Spyware"}) {
+    ASSERT_NE(nullptr, RowNamed(name));
+    EXPECT_EQ("supprimer", RowNamed(name)->Action) << name;
+    EXPECT_EQ(1, std::count(Log.begin(), Log.end(), "removed " + rowNumber(name))) << name;
+  }
+  ASSERT_NE(nullptr, RowNamed("Test Spyware again"));
+  EXPECT_EQ("suppression échouée", RowNamed("Test Spyware again")->Action);
+  EXPECT_EQ(0, std::count(Log.begin(), Log.end(), "removed " + rowNumber("Test Spyware again")));
+  EXPECT_FALSE(toolbar.Exists());
+  EXPECT_FALSE(spyware.Exists());
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Temp / "toolbar.dll").c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Temp / "spyware.dll").c_str()));
   EXPECT_EQ(kFound, Statuses.back());
 }
 

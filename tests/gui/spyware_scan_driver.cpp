@@ -1,22 +1,35 @@
 // Drives the real Quorvex.exe through antispyware scans on the test prefix's own registry and
 // Windows folder, as a user would: the status texts of both phases and the summary, the mode
 // "REGISTRY" without the file phase, hidden and system files shown and folders never, and the
-// stop in either phase with its single end message. It seeds the keys and files it needs and
-// removes them when it ends.
+// stop in either phase with its single end message; the rows of seeded spyware registrations,
+// read from the grid, without and with automatic removal. It runs a copy of the program whose
+// database lists the default database's test identifiers, the spyware one twice. It seeds the
+// keys and files it needs and removes them when it ends.
 //
-// Usage: qrx_spyware_scan_driver <Quorvex.exe>
+// Usage: qrx_spyware_scan_driver <folder of the built program> <scratch folder>
 // Prints one line per check ("ok - ..." or "not ok - ...") and exits with 1 when a check failed.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
+#include "data_test_files.h"
 #include "driver_support.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kRegistryStatus = "1/2 - Analyse base de registre : ";
 const std::string kFileStatus = "2/2 - Analyse fichiers systèmes : ";
 const std::string kNothingFound = "L'analyse antispyware est terminée. Aucun spyware détecté.";
+const std::string kFound = "L'analyse antispyware est terminée. Des éléments infectés ont été détectés.";
+const char kAutomaticRemoval[] = "Supprimer automatiquement le fichier infecté";
+const char kLetChoose[] = "Vous laissez choisir l'action à effectuer";
+// The default database's test identifiers (data/qrx_bhotb.txt).
+const char kToolbarId[] = "{51525854-6573-7400-0000-00000000007B}";
+const char kSpywareId[] = "{51525854-6573-7400-0000-0000000000A5}";
+const char* kShippedFiles[] = {"Quorvex.exe", "TN_SSCAN.DLL", "QRX_SIG.DAT", "QRX_SIG2.DAT"};
 const std::string kFinished = "Analyse terminée";
 const std::string kInterrupted = "Analyse interrompue par l'utilisateur.";
 
@@ -49,6 +62,64 @@ class TPlantedEntries {
   TPlantedEntries& operator=(const TPlantedEntries&) = delete;
 
   const std::string File, Folder;
+};
+
+bool KeyExists(const std::string& name) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// The program copied into `folder` with a database of the default test identifiers, the
+// spyware one listed twice; returns the copy's path.
+std::string PrepareProgram(const fs::path& bin, const fs::path& folder) {
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  for (const char* file : kShippedFiles) fs::copy_file(bin / file, folder / file);
+  WriteFile((folder / "qrx_bhotb.dat").string(),
+            BhoRecord('H', "header", "", "") + BhoRecord('T', kToolbarId, "test", "Quorvex Test Toolbar") +
+                BhoRecord('S', kSpywareId, "test", "Quorvex Test Spyware") +
+                BhoRecord('S', kSpywareId, "test", "Quorvex Test Spyware, listed again"));
+  return (folder / "Quorvex.exe").string();
+}
+
+// The two registrations seeded, the toolbar's key in lower case, each with its server file.
+class TSeededSpyware {
+ public:
+  explicit TSeededSpyware(const fs::path& folder)
+      : Keys{UpperToLower(kToolbarId), kSpywareId},
+        Servers{(folder / "toolbar.dll").string(), (folder / "spyware.dll").string()} {
+    for (int n = 0; n < 2; ++n) {
+      WriteFile(Servers[n], "MZ");
+      HKEY key;
+      RegCreateKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + Keys[n] + "\\InProcServer32").c_str(), 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
+      RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(Servers[n].c_str()),
+                     static_cast<DWORD>(Servers[n].size() + 1));
+      RegCloseKey(key);
+    }
+  }
+  ~TSeededSpyware() {
+    for (int n = 0; n < 2; ++n) {
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, ("CLSID\\" + Keys[n]).c_str());
+      DeleteFileA(Servers[n].c_str());
+    }
+  }
+  TSeededSpyware(const TSeededSpyware&) = delete;
+  TSeededSpyware& operator=(const TSeededSpyware&) = delete;
+
+  bool AllThere() const { return KeyExists(Keys[0]) && KeyExists(Keys[1]) && fs::exists(Servers[0]) && fs::exists(Servers[1]); }
+  bool NoneThere() const { return !KeyExists(Keys[0]) && !KeyExists(Keys[1]) && !fs::exists(Servers[0]) && !fs::exists(Servers[1]); }
+
+ private:
+  static std::string UpperToLower(std::string text) {
+    for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return text;
+  }
+
+  const std::string Keys[2];
+  const std::string Servers[2];
 };
 
 // Class keys that no database lists, so that the registry phase lasts long enough to be
@@ -102,18 +173,22 @@ struct TScanSeen {
 
 class TDriver {
  public:
-  explicit TDriver(const std::string& exe) : Program_(exe) {}
+  TDriver(const fs::path& bin, fs::path scratch)
+      : Scratch_(std::move(scratch)), Program_(PrepareProgram(bin, Scratch_ / "program")) {}
 
   int Run() {
     if (Start()) {
       ScanRegistryAndFiles();
       ScanRegistryOnly();
+      FindSeededSpyware();
       StopDuringTheRegistryPhase();
       StopDuringTheFilePhase();
       PostMessageA(Main_, WM_CLOSE, 0, 0);
       if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
       Expect(Program_.WaitForExit(15000), "the program ends");
     }
+    std::error_code ignored;
+    fs::remove_all(Scratch_, ignored);
     return Checks_.Finish();
   }
 
@@ -129,8 +204,9 @@ class TDriver {
     Go_ = Find(Main_, "&Analyser !");
     Stop_ = Find(Main_, "&Arrêter");
     Status_ = SpywareStatusLine();
-    Expect(Go_ && Stop_ && Status_, "the scan buttons and the antispyware status line are found");
-    return Go_ && Stop_ && Status_;
+    Grid_ = FindGrid(Main_);
+    Expect(Go_ && Stop_ && Status_ && Grid_, "the scan buttons, the antispyware status line and the grid are found");
+    return Go_ && Stop_ && Status_ && Grid_;
   }
 
   // The antispyware status line: the 540 x 14 label at (48, 171) of the results page.
@@ -144,11 +220,14 @@ class TDriver {
     return nullptr;
   }
 
-  void ChooseMode(const char* radioText) {
+  // Ticks an option of the antispyware page: the last radio button of that text (the antivirus
+  // page, made first, has the same removal texts).
+  void ChooseOption(const char* radioText) {
     std::vector<HWND> links = ByText(Main_, "Configuration");
     if (links.size() != 2) return Expect(false, "two \"Configuration\" links");
     ClickLink(links[1]);
-    HWND radio = Find(Main_, radioText);
+    const std::vector<HWND> radios = ByText(Main_, radioText);
+    HWND radio = radios.empty() ? nullptr : radios.back();
     Expect(WaitFor([&] { return radio != nullptr && IsWindowVisible(radio); }, 15000),
            std::string("the antispyware options show \"") + radioText + "\"");
     Press(radio);
@@ -195,6 +274,59 @@ class TDriver {
     Expect(!seen.SecondMessage, what + ": the end message comes once");
   }
 
+  // The grid's rows that hold a threat (it shows empty rows below them).
+  std::vector<TGridRow> ThreatRows() {
+    std::vector<TGridRow> rows = ReadGrid(Grid_);
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [](const TGridRow& row) { return row.Cells[1].Text.empty(); }),
+               rows.end());
+    return rows;
+  }
+
+  const TGridRow* RowOf(const std::vector<TGridRow>& rows, const std::string& object) {
+    for (const TGridRow& row : rows)
+      if (row.Cells[1].Text == object) return &row;
+    return nullptr;
+  }
+
+  // The seeded registrations: rows to choose from, then, with automatic removal, removed at
+  // once, the second entry of the spyware failing since the first removal took its key.
+  void FindSeededSpyware() {
+    const TSeededSpyware seeded(Scratch_);
+    ChooseOption("Analyse de la base de registres uniquement");
+    TScanSeen seen = Scan();
+    std::vector<TGridRow> rows = ThreatRows();
+    Expect(rows.size() == 3, "seeded: three rows, one per matching entry (" + std::to_string(rows.size()) + ")");
+    const struct {
+      const char* Object;
+      const char* Type;
+    } expected[] = {{"Quorvex Test Toolbar", "Barre d'outils"},
+                    {"Quorvex Test Spyware", "Spyware"},
+                    {"Quorvex Test Spyware, listed again", "Spyware"}};
+    for (const auto& e : expected) {
+      const TGridRow* row = RowOf(rows, e.Object);
+      Expect(row != nullptr && row->Cells[2].Text == e.Type && row->Cells[3].Text == "supprimer" &&
+                 row->Check == TGridCheck::Unticked,
+             std::string("seeded: \"") + e.Object + "\", " + e.Type + ", \"supprimer\", unticked");
+    }
+    Expect(!seen.Texts.empty() && seen.Texts.back() == kFound, "seeded: the summary says threats were found");
+    Expect(seen.EndMessage == kFinished, "seeded: the end message is \"Analyse terminée\"");
+    Expect(seeded.AllThere(), "seeded: without automatic removal nothing is removed");
+
+    ChooseOption(kAutomaticRemoval);
+    seen = Scan();
+    rows = ThreatRows();
+    Expect(rows.size() == 3, "automatic removal: three rows (" + std::to_string(rows.size()) + ")");
+    const TGridRow* toolbar = RowOf(rows, "Quorvex Test Toolbar");
+    const TGridRow* spyware = RowOf(rows, "Quorvex Test Spyware");
+    const TGridRow* again = RowOf(rows, "Quorvex Test Spyware, listed again");
+    Expect(toolbar && toolbar->LooksRemoved(), "automatic removal: the toolbar's row is struck out");
+    Expect(spyware && spyware->LooksRemoved(), "automatic removal: the spyware's first row is struck out");
+    Expect(again && again->Cells[3].Text == "suppression échouée" && again->Check == TGridCheck::Unticked,
+           "automatic removal: the second entry of the spyware reads \"suppression échouée\" and keeps its checkbox");
+    Expect(seeded.NoneThere(), "automatic removal: the server files and the class keys are gone");
+    ChooseOption(kLetChoose);
+  }
+
   void ScanRegistryAndFiles() {
     const TPlantedEntries planted;
     const TScanSeen seen = Scan();
@@ -213,7 +345,7 @@ class TDriver {
   }
 
   void ScanRegistryOnly() {
-    ChooseMode("Analyse de la base de registres uniquement");
+    ChooseOption("Analyse de la base de registres uniquement");
     const TScanSeen seen = Scan();
     Expect(seen.Saw([](const std::string& text) { return StartsWith(text, kRegistryStatus); }),
            "registry only: the registry phase shows class keys");
@@ -224,7 +356,7 @@ class TDriver {
   void StopDuringTheRegistryPhase() {
     const TExtraClassKeys extra(3000);
     Expect(extra.Count() == 3000, "3000 extra class keys seeded");
-    ChooseMode("Analyse de la base de registres et des fichiers");
+    ChooseOption("Analyse de la base de registres et des fichiers");
     const TScanSeen seen = Scan([](const std::string& text) { return StartsWith(text, kRegistryStatus); });
     Expect(!seen.SawFileText(), "stop in the registry phase: the file phase is skipped");
     ExpectSummary(seen, kInterrupted, "stop in the registry phase");
@@ -239,16 +371,17 @@ class TDriver {
   }
 
   TChecks Checks_;
+  fs::path Scratch_;
   TProgram Program_;
-  HWND Main_ = nullptr, Go_ = nullptr, Stop_ = nullptr, Status_ = nullptr;
+  HWND Main_ = nullptr, Go_ = nullptr, Stop_ = nullptr, Status_ = nullptr, Grid_ = nullptr;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: qrx_spyware_scan_driver <Quorvex.exe>\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: qrx_spyware_scan_driver <folder of the built program> <scratch folder>\n");
     return 2;
   }
-  return TDriver(argv[1]).Run();
+  return TDriver(argv[1], argv[2]).Run();
 }
