@@ -69,8 +69,8 @@ unsigned ClockSeed() {
 
 }  // namespace
 
-TVirusWalk::TVirusWalk(TVirusScanHooks hooks, TVirusScanOptions options, const std::atomic<bool>& stopRequested)
-    : Hooks_(std::move(hooks)), Options_(std::move(options)), StopRequested_(stopRequested), Random_(ClockSeed()) {}
+TVirusWalk::TVirusWalk(TVirusScanHooks hooks, TVirusScanOptions options)
+    : Hooks_(std::move(hooks)), Options_(std::move(options)), Random_(ClockSeed()) {}
 
 void TVirusWalk::WalkFolder(const std::string& folder) { WalkTree(folder, {}); }
 
@@ -78,7 +78,7 @@ void TVirusWalk::WalkTree(const std::string& folder, const std::string& outer) {
   const std::string dir = WithSeparator(folder);
   TFolderListing listing(dir);
   TFolderEntry entry;
-  while (!StopRequested_ && listing.Next(entry)) {
+  while (!Hooks_.StopRequested() && listing.Next(entry)) {
     if (entry.Kind == TEntryKind::Folder) {
       // Skips "." and "..", and folders such as .cache with all they hold.
       if (entry.Name[0] != '.') WalkTree(dir + entry.Name, outer);

@@ -3,8 +3,7 @@
 // unpacked into a temporary folder of its own and walked the same way, archives inside it
 // included, and whatever is found inside is reported against the archive met on disk.
 // No window logic here: the host is told of status texts and finds through its hooks, and
-// asks for a stop through an atomic flag.
-#include <atomic>
+// is asked before each entry whether to stop.
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -31,6 +30,8 @@ struct TVirusFind {
 };
 
 struct TVirusScanHooks {
+  // Tested before each entry of a folder; a stop lets the entry in progress finish.
+  std::function<bool()> StopRequested;
   // The status text of the next file, before it is scanned.
   std::function<void(const std::string&)> ShowStatus;
   // The engine's verdict on one file; false when it did not scan the file.
@@ -47,7 +48,7 @@ struct TVirusScanOptions {
 
 class TVirusWalk {
  public:
-  TVirusWalk(TVirusScanHooks hooks, TVirusScanOptions options, const std::atomic<bool>& stopRequested);
+  TVirusWalk(TVirusScanHooks hooks, TVirusScanOptions options);
 
   // Scans the folder tree below `folder` (with or without its final separator).
   void WalkFolder(const std::string& folder);
@@ -78,7 +79,6 @@ class TVirusWalk {
 
   TVirusScanHooks Hooks_;
   TVirusScanOptions Options_;
-  const std::atomic<bool>& StopRequested_;
   int ThreatsFound_ = 0;
   std::string OuterArchive_;  // the archive met on disk while its content is walked
   int Depth_ = 0;             // archives being unpacked or walked, one inside the other

@@ -41,6 +41,7 @@ class VirusWalkTest : public testing::Test {
 
   TVirusScanHooks Hooks() {
     TVirusScanHooks hooks;
+    hooks.StopRequested = [this] { return Stop; };
     hooks.ShowStatus = [this](const std::string& text) {
       Statuses.push_back(text);
       if (OnStatus) OnStatus(text);
@@ -58,7 +59,7 @@ class VirusWalkTest : public testing::Test {
   }
 
   int Walk() {
-    TVirusWalk walk(Hooks(), Options, Stop);
+    TVirusWalk walk(Hooks(), Options);
     walk.WalkFolder(Root.Path());
     return walk.ThreatsFound();
   }
@@ -76,7 +77,7 @@ class VirusWalkTest : public testing::Test {
   TTempFolder Temp;
   std::unique_ptr<qrx::engine::Matcher> Engine;
   TVirusScanOptions Options;
-  std::atomic<bool> Stop{false};
+  bool Stop = false;
   std::function<void(const std::string&)> OnStatus;
   std::vector<std::string> Statuses;
   std::vector<TVirusFind> Finds;
