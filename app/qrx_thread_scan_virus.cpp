@@ -24,6 +24,12 @@ std::string ScanVirus::GetWindowsFolder() {
 }
 
 void ScanVirus::Execute() {
+  ScanFrom(ScanRoot(Mode()));
+  ShowClosingText(ThreatsFound > 0 ? "L'analyse antivirus est terminée. Des fichiers infectés ont été détectés."
+                                   : "L'analyse antivirus est terminée. Aucun fichier infecté n'a été détecté.");
+}
+
+void ScanVirus::ScanFrom(const std::string& root) {
   TVirusScanHooks hooks;
   hooks.StopRequested = [this] { return StopRequested(); };
   hooks.ShowStatus = [this](const std::string& text) {
@@ -34,10 +40,7 @@ void ScanVirus::Execute() {
   hooks.ReportInfection = [this](const TVirusFind& find) { ReportInfection(find); };
   TVirusScanOptions options;
   options.AutoDelete = AutomaticRemoval();
-  TVirusWalk(std::move(hooks), options).WalkFolder(ScanRoot(Mode()));
-
-  ShowClosingText(ThreatsFound > 0 ? "L'analyse antivirus est terminée. Des fichiers infectés ont été détectés."
-                                   : "L'analyse antivirus est terminée. Aucun fichier infecté n'a été détecté.");
+  TVirusWalk(std::move(hooks), options).WalkFolder(root);
 }
 
 void ScanVirus::ReportInfection(const TVirusFind& find) {

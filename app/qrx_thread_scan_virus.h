@@ -18,6 +18,9 @@ class ScanVirus : public TScanWorker {
  protected:
   void Execute() override;
   int ProgressPosition(int step) const override { return (step % 20) * 5; }
+  // The walk below `root` with every file, status text and find handed over; Execute's body
+  // between the choice of the root and the closing text.
+  void ScanFrom(const std::string& root);
 
  private:
   // One infected file (or archive) to the results grid; removed at once with automatic removal.
