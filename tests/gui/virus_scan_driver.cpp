@@ -83,7 +83,10 @@ class TDriver {
       Expect(program.Started(), "Quorvex.exe starts");
       Main_ = program.Started() ? WaitForTopWindow(nullptr, kMainCaption, 30000) : nullptr;
       Expect(Main_ != nullptr, "the main window appears");
-      if (Main_ && ChooseAutomaticRemoval()) ScanAndCheck();
+      if (Main_ && ChooseAutomaticRemoval()) {
+        ScanAndCheck();
+        StopDuringTheScan();
+      }
       if (Main_) PostMessageA(Main_, WM_CLOSE, 0, 0);
       if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
       Expect(program.WaitForExit(15000), "the program ends");
@@ -106,6 +109,9 @@ class TDriver {
     for (const char* folder : {"", "\\sub", "\\.cache"}) CreateDirectoryA((Folder_ + folder).c_str(), nullptr);
     Write("notes.txt", "nothing to see here\r\n");
     Write("clean.zip", StoredZip("docs/readme.txt", "nothing in here either\r\n"));
+    std::string bulk(48 << 20, '\0');
+    for (size_t i = 0; i < bulk.size(); ++i) bulk[i] = static_cast<char>((i * 2654435761u) >> 24);
+    Write("big.zip", StoredZip("bulk.bin", bulk));
     if (!Threats_) return;
     Write("eicar.com", kEicar);
     Write("sub\\eicar.com", kEicar);
@@ -118,7 +124,7 @@ class TDriver {
 
   void CleanUp() {
     for (const char* name : {"eicar.com", "sub\\eicar.com", "readonly.com", "pack.zip", "renamed.zip",
-                             ".cache\\eicar.com", "notes.txt", "clean.zip"}) {
+                             ".cache\\eicar.com", "notes.txt", "clean.zip", "big.zip"}) {
       SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(Path(name).c_str());
     }
@@ -148,6 +154,23 @@ class TDriver {
     Expect(Find(Main_, closing) != nullptr, std::string("the antivirus status line reads \"") + closing + "\"");
     Expect(Exists(Path("notes.txt")) && Exists(Path("clean.zip")), "the clean files stay");
     if (Threats_) CheckRemovals();
+    if (box) Press(Find(box, "OK"));
+    WaitFor([&] { return !IsWindow(box); }, 15000);
+  }
+
+  // A second scan, stopped as soon as it reaches the large archive (or, on a slow machine,
+  // whatever it is at then): the stop is answered, and the archive's folder is gone.
+  void StopDuringTheScan() {
+    HWND stop = Find(Main_, "&Arrêter");
+    Press(stop);
+    Expect(WaitFor([&] { return IsWindowVisible(Find(Main_, "&Analyser !")) != 0; }, 15000), "the scan button is back");
+    Press(Find(Main_, "&Analyser !"));
+    const std::string archive = "Analyse du fichier " + Folder_ + "\\big.zip";
+    WaitFor([&] { return !ByText(Main_, archive).empty(); }, 60000);
+    Press(stop);
+    HWND box = WaitForTopWindow("#32770", "Informations", 60000);
+    Expect(box != nullptr && MessageBoxText(box) == "Analyse interrompue par l'utilisateur.",
+           "stopping the scan is answered with \"Analyse interrompue par l'utilisateur.\"");
     if (box) Press(Find(box, "OK"));
     WaitFor([&] { return !IsWindow(box); }, 15000);
   }
