@@ -3,14 +3,9 @@
 #include <string>
 
 #include "qrx_data_loading.h"
+#include "qrx_virus_info.h"
 #include "tn_dll_sscan_header.h"
 #include "tns_signature_file.h"
-
-// The verdict on one file as the antivirus worker uses it.
-struct TVirusInfo {
-  bool Infected = false;
-  std::string VirusName;  // empty when not infected
-};
 
 // Start-up, on the UI thread: loads QRX_SIG.DAT and then QRX_SIG2.DAT from the program's
 // folder and primes the engine with the table. A failure is shown in a box and ends the program

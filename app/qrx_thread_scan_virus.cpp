@@ -1,6 +1,55 @@
 #include "qrx_thread_scan_virus.h"
 
+#include <windows.h>
+
+#include "qrx_virus_walk.h"
+#include "tns_scan.h"
+
+namespace {
+
+std::string ScanRoot(const std::string& mode) {
+  if (mode != "RAPIDE") return "C:\\";
+  std::string root = ScanVirus::GetWindowsFolder();
+  if (root.back() != '\\') root += '\\';
+  return root;
+}
+
+}  // namespace
+
+std::string ScanVirus::GetWindowsFolder() {
+  char folder[MAX_PATH + 1];
+  const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+  if (length == 0 || length > MAX_PATH) return "?";
+  return std::string(folder, length);
+}
+
 void ScanVirus::Execute() {
+  ScanFrom(ScanRoot(Mode()));
   ShowClosingText(ThreatsFound > 0 ? "L'analyse antivirus est terminée. Des fichiers infectés ont été détectés."
                                    : "L'analyse antivirus est terminée. Aucun fichier infecté n'a été détecté.");
+}
+
+void ScanVirus::ScanFrom(const std::string& root) {
+  TVirusScanHooks hooks;
+  hooks.StopRequested = [this] { return StopRequested(); };
+  hooks.ShowStatus = [this](const std::string& text) {
+    StatusText = text;
+    ShowStatus();
+  };
+  hooks.ScanFile = ScanFileWithEngine;
+  hooks.ReportInfection = [this](const TVirusFind& find) { ReportInfection(find); };
+  TVirusScanOptions options;
+  options.AutoDelete = AutomaticRemoval();
+  TVirusWalk(std::move(hooks), options).WalkFolder(root);
+}
+
+void ScanVirus::ReportInfection(const TVirusFind& find) {
+  ++ThreatsFound;
+  const char* action = !AutomaticRemoval() ? "supprimer" : find.Removed ? "" : "suppression échouée";
+  TMenace threat;
+  threat.ThreatKind = InfectedFileThreat;
+  threat.Path = find.ObjectPath;
+  const int row = AddThreatRow(threat, find.ObjectPath, "Virus " + find.VirusName, action);
+  // A removal that failed keeps its row ticked for a later removal by hand.
+  if (find.Removed) MarkThreatRemoved(row);
 }

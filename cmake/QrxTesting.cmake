@@ -24,10 +24,19 @@ endfunction()
 # Under Wine, tests that open windows (found by caption, clicked with the real mouse) or plant
 # files and keys in the prefix's Windows folder and registry share the prefix's one desktop and
 # system: they run one at a time, beside the other tests, which use only scratch folders of
-# their own. Called at the end of such a test folder's CMakeLists.txt.
+# their own. Called at the end of such a test folder's CMakeLists.txt, for all its tests or for
+# those named. Other locks the tests hold are kept.
 function(qrx_tests_share_wine_desktop)
-  get_property(tests DIRECTORY PROPERTY TESTS)
-  if(tests)
-    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK wine-desktop)
+  set(tests ${ARGN})
+  if(NOT tests)
+    get_property(tests DIRECTORY PROPERTY TESTS)
   endif()
+  foreach(test IN LISTS tests)
+    get_test_property(${test} RESOURCE_LOCK locks)
+    if(NOT locks)
+      set(locks "")
+    endif()
+    list(APPEND locks wine-desktop)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${locks}")
+  endforeach()
 endfunction()

@@ -1,10 +1,12 @@
 // qrxscan: the engine as a command-line scanner for scripts and benchmarks.
 //
-//   qrxscan [-q] [--stats] (-s SIGNATURES | -d DATA_FILE) ... PATH ...
+//   qrxscan [-q] [--stats] [-z] (-s SIGNATURES | -d DATA_FILE) ... PATH ...
 //
 // SIGNATURES is a text file of signatures, one a line: name, tab, pattern (PATTERNS.md);
 // DATA_FILE a signature file of the program (QRX_SIG.DAT, QRX_SIG2.DAT). Signatures are
-// numbered in the order of the options.
+// numbered in the order of the options. With -z, files named *.zip are unpacked and their
+// members scanned, archives inside them too, as the program does; a find inside one is
+// printed as "ARCHIVE : MEMBER". An archive that cannot be unpacked is scanned as a file.
 // Folders are scanned with all their subfolders. Each infected file gives one line on
 // standard output: its path, a tab, the signature's name. A summary follows on lines starting
 // with "#" unless -q is given; --stats adds timings. Problems go to standard error.
@@ -22,6 +24,9 @@
 #include "signature_entry.h"
 #ifdef QRXSCAN_DATA_FILES
 #include "tns_signature_file.h"
+#endif
+#ifdef QRXSCAN_ARCHIVES
+#include "qrx_virus_walk.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -45,6 +50,7 @@ struct Options {
   std::vector<std::string> paths;
   bool quiet = false;
   bool stats = false;
+  bool archives = false;
 };
 
 struct Tally {
@@ -55,7 +61,7 @@ struct Tally {
 };
 
 void usage() {
-  std::fprintf(stderr, "usage: qrxscan [-q] [--stats] (-s SIGNATURES.txt | -d SIGNATURES.DAT) ... PATH ...\n");
+  std::fprintf(stderr, "usage: qrxscan [-q] [--stats] [-z] (-s SIGNATURES.txt | -d SIGNATURES.DAT) ... PATH ...\n");
 }
 
 bool parseArguments(int argc, char** argv, Options& options) {
@@ -67,6 +73,10 @@ bool parseArguments(int argc, char** argv, Options& options) {
       options.quiet = true;
     } else if (arg == "--stats") {
       options.stats = true;
+#ifdef QRXSCAN_ARCHIVES
+    } else if (arg == "-z") {
+      options.archives = true;
+#endif
     } else if (!arg.empty() && arg[0] == '-') {
       return false;
     } else {
@@ -154,7 +164,38 @@ const char* notScannedReason(ScanStatus status) {
   }
 }
 
-void scanOne(const Matcher& matcher, const std::string& path, Tally& tally) {
+#ifdef QRXSCAN_ARCHIVES
+// Unpacks a ZIP archive and scans its members through the program's own walk. False when the
+// file is no archive that could be unpacked: it is then scanned as a file.
+bool scanArchive(const Matcher& matcher, const std::string& path, Tally& tally) {
+  if (!TVirusWalk::IsArchiveName(path)) return false;
+  TVirusScanHooks hooks;
+  hooks.StopRequested = [] { return false; };
+  hooks.ShowStatus = [](const std::string&) {};
+  hooks.ScanFile = [&matcher](const std::string& member, TVirusInfo& info) {
+    const ScanResult result = matcher.scanFile(member.c_str());
+    if (notScannedReason(result.status)) return false;
+    info.Infected = result.status == ScanStatus::Infected;
+    info.VirusName = info.Infected ? std::string(matcher.name(result.slot)) : std::string();
+    return true;
+  };
+  hooks.ReportInfection = [&tally](const TVirusFind& find) {
+    ++tally.infected;
+    std::printf("%s : %s\t%s\n", find.ObjectPath.c_str(), find.MemberName.c_str(), find.VirusName.c_str());
+  };
+  if (!TVirusWalk(std::move(hooks), {}).ScanArchive(path)) return false;
+  ++tally.files;
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (!ec) tally.bytes += size;
+  return true;
+}
+#else
+bool scanArchive(const Matcher&, const std::string&, Tally&) { return false; }
+#endif
+
+void scanOne(const Matcher& matcher, const std::string& path, Tally& tally, bool archives) {
+  if (archives && scanArchive(matcher, path, tally)) return;
   ++tally.files;
   const ScanResult result = matcher.scanFile(path.c_str());
   if (const char* reason = notScannedReason(result.status)) {
@@ -172,14 +213,14 @@ void scanOne(const Matcher& matcher, const std::string& path, Tally& tally) {
   }
 }
 
-void scanFolder(const Matcher& matcher, const fs::path& folder, Tally& tally) {
+void scanFolder(const Matcher& matcher, const fs::path& folder, Tally& tally, bool archives) {
   std::error_code ec;
   fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
     try {
-      scanOne(matcher, it->path().string(), tally);
+      scanOne(matcher, it->path().string(), tally, archives);
     } catch (const std::exception& error) {  // a name the narrow code page cannot spell
       ++tally.files;
       ++tally.notScanned;
@@ -222,9 +263,9 @@ int main(int argc, char** argv) {
   for (const std::string& path : options.paths) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
-      scanFolder(*matcher, path, tally);
+      scanFolder(*matcher, path, tally, options.archives);
     } else {
-      scanOne(*matcher, path, tally);
+      scanOne(*matcher, path, tally, options.archives);
     }
   }
   const double scanSeconds = secondsSince(scanStart);
