@@ -32,6 +32,9 @@ public:
   virtual void SetReportHandler(TUnzipReportHandler handler);
   virtual void SetOverwriteQuery(TUnzipOverwriteQuery query);
   virtual void SetDontRecurse(bool value);
+  // Decodes every selected member and checks its CRC without creating any file or folder;
+  // reports as ExtractFiles does, with the stored names. No target folder is needed.
+  virtual int32_t TestFiles();
 
   const char* ZipFileName() const { return ZipFileNameText.Text; }
   const char* TargetDirectory() const { return TargetDirectoryText.Text; }

@@ -128,7 +128,7 @@ std::vector<TManifestEntry> ReadManifest() {
 std::vector<TArchiveFacts> ReadArchiveList() {
   std::vector<TArchiveFacts> archives;
   for (const auto& row : ReadTable(CorpusFolder() + "/ARCHIVES.tsv"))
-    archives.push_back({row.at(0), row.at(2), row.at(7) == "yes"});
+    archives.push_back({row.at(0), row.at(2), row.at(7) == "yes", row.at(8)});
   return archives;
 }
 

@@ -66,6 +66,7 @@ struct TArchiveFacts {
   std::string Archive;
   std::string Recognised;  // yes, local-only or no
   bool Zip64 = false;
+  std::string DirectoryEntries;  // the count, or "-" when the directory is unreadable
 };
 std::vector<TArchiveFacts> ReadArchiveList();
 
