@@ -255,6 +255,11 @@ TEST_F(TWalkTest, ArchiveLayoutsAreFound) {
       {"prefix with offsets from the archive's start", {TBytes(1000, 'x'), true, ""}},
       {"end record behind a 5,000-byte comment", {{}, false, std::string(5000, 'c')}},
       {"end record behind a 65,535-byte comment", {{}, false, std::string(65535, 'c')}},
+      // Self-extractors: a stub longer than the search for a local header at the file's start.
+      {"300,000-byte stub with adjusted offsets", {RandomBytes(300000, 7), false, ""}},
+      {"300,000-byte stub with offsets from the archive's start", {RandomBytes(300000, 8), true, ""}},
+      {"ZIP64 end record, locator and extra fields", {{}, false, "", true}},
+      {"ZIP64 behind a 100,000-byte stub", {RandomBytes(100000, 9), true, "", true}},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
@@ -262,6 +267,92 @@ TEST_F(TWalkTest, ArchiveLayoutsAreFound) {
     EXPECT_EQ(Extract(Archive(ThreeMembersAndBulk(), row.Layout)), 4);
     EXPECT_EQ(ReadFile(InTarget("a.txt")), kA);
   }
+}
+
+// An end record alone is an archive of no members, as for the other tools.
+TEST_F(TWalkTest, EmptyArchiveHasNoMembers) {
+  for (size_t prefix : {size_t(0), size_t(5000)}) {
+    SCOPED_TRACE(prefix);
+    ClearReports();
+    EXPECT_EQ(Extract(Archive({}, {RandomBytes(prefix, 2), false, ""})), 0);
+    EXPECT_EQ(StatusSequence(), (S{-1004, -1005}));
+    Unzip.SetReportHandler(RecordReport);
+    EXPECT_EQ(Unzip.ListFiles(), 0);
+  }
+  EXPECT_TRUE(Written().empty());
+}
+
+// Overlap bombs: directory entries whose data share bytes. unzip refuses them too
+// ("overlapped components"); 7zz extracts them. Refused before anything is written.
+TEST_F(TWalkTest, OverlappingMembersAreRefusedWhole) {
+  const TBytes zeros(1 << 20, 0);
+  std::vector<TZipMember> shared{MakeMember("0", zeros)};
+  for (int i = 1; i < 64; ++i) {
+    TZipMember alias = MakeMember(std::to_string(i), zeros);
+    alias.WriteLocal = false;
+    alias.CentralOffset = 0;
+    shared.push_back(alias);
+  }
+  // A quoted overlap: the stored data of the first member is the whole local record of the
+  // second, which the directory lists as well.
+  TZipMember inner = MakeMember("inner", zeros);
+  TBytes innerRecord = BuildZip({inner});
+  innerRecord.resize(CentralDirectoryOffset(innerRecord));
+  TZipMember outer = MakeMember("outer", innerRecord, 0);
+  inner.WriteLocal = false;
+  inner.CentralOffset = 30 + 5;  // the first member's data
+  // A member whose directory entry claims data running into the directory itself.
+  TZipMember intoDirectory = MakeMember("a.txt", kA, 0);
+  intoDirectory.Packed = kA;
+  TBytes intoZip = BuildZip({MakeMember("b.txt", kB), intoDirectory});
+  size_t packedField = CentralDirectoryOffset(intoZip) + 46 + 5 + 20;
+  intoZip[packedField] = static_cast<uint8_t>(kA.size() + 40);
+
+  struct TRow {
+    const char* Name;
+    TBytes Zip;
+  } rows[] = {{"64 entries on one local header", BuildZip(shared)},
+              {"quoted overlap", BuildZip({outer, inner})},
+              {"data running into the directory", intoZip}};
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ClearReports();
+    WriteFile(Scratch / "archive.zip", row.Zip);
+    EXPECT_EQ(Extract(Scratch / "archive.zip"), UZ_OVERLAPPING_MEMBERS);
+    EXPECT_EQ(Recorded.back().Code, UZ_FATAL_REPORT);
+    EXPECT_EQ(Recorded.back().Status, UZ_OVERLAPPING_MEMBERS);
+    EXPECT_LE(Written().size(), 1u);  // b.txt of the last row comes before the damage
+    for (const std::string& file : Written()) EXPECT_EQ(file, "T/b.txt");
+  }
+}
+
+// Real archives may overlap their neighbour by a byte or two: tolerated.
+TEST_F(TWalkTest, TinyOverlapIsTolerated) {
+  TZipMember first = MakeMember("a.txt", kA);
+  first.Packed = DeflateFixed(kA);
+  first.Packed->push_back(0);
+  first.Packed->push_back(0);
+  TBytes zip = BuildZip({first, MakeMember("b.txt", kB)});
+  size_t packedField = CentralDirectoryOffset(zip) + 20;
+  zip[packedField] = static_cast<uint8_t>(zip[packedField] + 2);  // reaches 2 bytes into b.txt's header
+  WriteFile(Scratch / "archive.zip", zip);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 2);
+}
+
+// test decodes and checks every member and creates nothing at all.
+TEST_F(TWalkTest, TestWritesNothing) {
+  TZipMember altered = MakeMember("bad.txt", kA);
+  altered.Crc32 = 0x12345678;
+  std::string archive = Archive({MakeMember("docs/", {}, 0), MakeMember("docs/a.txt", kA), altered,
+                                 MakeMember("big.bin", RandomBytes(300000, 5), 0)});
+  Unzip.SetZipFileName(archive.c_str());
+  Unzip.SetReportHandler(RecordReport);
+  EXPECT_EQ(Unzip.TestFiles(), 3);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_CRC_MISMATCH}));
+  EXPECT_EQ(Recorded[3].FileName, "docs\\a.txt");
+  EXPECT_EQ(StatusSequence().back(), UZ_REPORT_ARCHIVE_END);
+  EXPECT_TRUE(Written().empty());
+  EXPECT_EQ(Scratch.Files(), (std::vector<std::string>{"archive.zip"}));
 }
 
 TEST_F(TWalkTest, DamagedDirectoryEntryEndsTheWalkNormally) {
