@@ -76,11 +76,19 @@ std::string TargetFolderOf(const char* text) {
 // Extracts the cursor's member below targetFolder (tests it when targetFolder is null),
 // sending its start report (and the report of a member the overwrite query skips). Result
 // as the engine's.
-int32_t ExtractEntry(TZipCursor& cursor, const char* targetFolder, TUnzipOverwriteQuery overwriteQuery) {
+// An unlisted member never replaces a file: it takes the first free name of path, "path_2"...
+std::string FreeName(const std::string& path) {
+  std::string name = path;
+  for (int n = 2; QrxPlatform::FileExists(name.c_str()); ++n) name = path + "_" + std::to_string(n);
+  return name;
+}
+
+int32_t ExtractEntry(TZipCursor& cursor, const char* targetFolder, TUnzipOverwriteQuery overwriteQuery, bool unlisted) {
   TUnzipEngine& engine = UnzipEngine();
   TUnzipReport& report = engine.Report;
   std::string output = targetFolder ? targetFolder + SafeMemberPath(cursor.Name, engine.FlatExtraction) : cursor.Name;
   bool isFolder = !output.empty() && output.back() == '\\';
+  if (unlisted && targetFolder && !isFolder) output = FreeName(output);
   FillFromEntry(report, cursor);
   CopyFileName(report, output.c_str());
   report.IsFolder = isFolder;
@@ -154,6 +162,7 @@ bool TBriskUnzip::SetFilesToExtract(const char* value) { return StoreText(FilesT
 void TBriskUnzip::SetReportHandler(TUnzipReportHandler handler) { ReportHandler = handler; }
 void TBriskUnzip::SetOverwriteQuery(TUnzipOverwriteQuery query) { OverwriteQuery = query; }
 void TBriskUnzip::SetDontRecurse(bool value) { DontRecurseFlag = value; }
+void TBriskUnzip::SetExtractHiddenMembers(bool value) { ExtractHiddenFlag = value; }
 
 int32_t TBriskUnzip::ExtractFiles() {
   if (!*ZipFileName() || !*TargetDirectory()) return UZ_MISSING_ARGUMENT;
@@ -195,38 +204,55 @@ int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetF
   }
   engine.CurrentHandler = ReportHandler ? ReportHandler : NoReport;
 
+  TZipCursor unlisted;
+  TUnlistedScan scan;
+  const bool scanUnlisted = ExtractHiddenFlag && StartUnlistedScan(archivePath, cursor, unlisted, scan);
+
   TTotals selected;
   int32_t count = 0;
-  for (size_t index = 0; status == UZ_OK; status = NextCentralEntry(cursor), ++index) {
-    if (!TakeIfSelected(cursor, selected)) continue;
-    int32_t result = UZ_OVERLAPPING_MEMBERS;
-    if (!overlapping[index]) {
-      result = ExtractEntry(cursor, targetFolder, OverwriteQuery);
-    } else {
-      FillFromEntry(report, cursor);
-      CopyFileName(report, cursor.Name);
-      report.IsFolder = false;
-    }
-    if (result == UZ_OK) {
-      ++count;
-      report.Status = UZ_REPORT_MEMBER_DONE;
-      if (!(report.IsFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_DONE, &report);
-      continue;
-    }
-    report.Status = UZ_REPORT_MEMBER_ERROR;
-    TMemberFate fate = FateOf(result);
-    if (fate == TMemberFate::Reported) engine.CurrentHandler(result, &report);
-    if (fate != TMemberFate::Fatal) continue;
-    report.Status = result;
-    engine.CurrentHandler(UZ_FATAL_REPORT, &report);
+  int32_t fatal = UZ_OK;
+  for (size_t index = 0; status == UZ_OK && fatal == UZ_OK; status = NextCentralEntry(cursor), ++index)
+    if (TakeIfSelected(cursor, selected)) fatal = WalkMember(cursor, targetFolder, overlapping[index], false, count);
+  status = scanUnlisted && fatal == UZ_OK ? NextUnlistedMember(unlisted, scan) : UZ_END_OF_DIRECTORY;
+  for (; status == UZ_OK && fatal == UZ_OK; status = NextUnlistedMember(unlisted, scan))
+    if (TakeIfSelected(unlisted, selected)) fatal = WalkMember(unlisted, targetFolder, false, true, count);
+  CloseCentralDirectory(unlisted);
+  if (fatal != UZ_OK) {
     CloseCentralDirectory(cursor);
     engine.CurrentHandler = nullptr;
-    return result;
+    return fatal;
   }
   CloseCentralDirectory(cursor);
   SendEndReport(archivePath, selected, UZ_REPORT_ARCHIVE_END, engine.CurrentHandler);
   engine.CurrentHandler = nullptr;
   return count;
+}
+
+int32_t TBriskUnzip::WalkMember(TZipCursor& cursor, const char* targetFolder, bool overlapping, bool unlisted,
+                                int32_t& count) {
+  TUnzipEngine& engine = UnzipEngine();
+  TUnzipReport& report = engine.Report;
+  int32_t result = UZ_OVERLAPPING_MEMBERS;
+  if (!overlapping) {
+    result = ExtractEntry(cursor, targetFolder, OverwriteQuery, unlisted);
+  } else {
+    FillFromEntry(report, cursor);
+    CopyFileName(report, cursor.Name);
+    report.IsFolder = false;
+  }
+  if (result == UZ_OK) {
+    ++count;
+    report.Status = UZ_REPORT_MEMBER_DONE;
+    if (!(report.IsFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_DONE, &report);
+    return UZ_OK;
+  }
+  report.Status = UZ_REPORT_MEMBER_ERROR;
+  TMemberFate fate = FateOf(result);
+  if (fate == TMemberFate::Reported) engine.CurrentHandler(result, &report);
+  if (fate != TMemberFate::Fatal) return UZ_OK;
+  report.Status = result;
+  engine.CurrentHandler(UZ_FATAL_REPORT, &report);
+  return result;
 }
 
 void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, int32_t code,

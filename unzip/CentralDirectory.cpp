@@ -167,9 +167,13 @@ int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefi
   }
   const TDirectoryFacts facts = ReadDirectoryFacts(file, endRecord, endBytes, prefixLength);
   int64_t start = LocateDirectory(file, facts.End, facts.Offset, facts.Size, prefixLength);
-  // An empty archive: an end record that places an empty directory right where it stands.
+  cursor.DirectoryStart = start;
+  cursor.DirectoryEnd = facts.End;
+  // An empty archive: an end record of an empty directory, one that places it right where it
+  // stands or leaves room for a directory before it (one at 30 bytes, after a lone local
+  // header, is a damaged archive).
   bool empty = facts.Entries == 0 && facts.Size == 0 && start == facts.End &&
-               (facts.Offset == facts.End || facts.Offset + prefixLength == facts.End);
+               (facts.Offset == facts.End || facts.Offset + prefixLength == facts.End || facts.End >= kCentralEntrySize);
   if (empty) {
     file.Close();
     return UZ_END_OF_DIRECTORY;
@@ -179,8 +183,6 @@ int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefi
     return UZ_NO_DIRECTORY;
   }
   cursor.OffsetShift = start - facts.Offset;
-  cursor.DirectoryStart = start;
-  cursor.DirectoryEnd = facts.End;
   try {
     cursor.Buffer.assign(static_cast<size_t>(endRecord - start + 4), 0);
   } catch (const std::bad_alloc&) {
@@ -252,4 +254,135 @@ std::vector<bool> FindOverlaps(const std::vector<TMemberSpan>& spans, int64_t di
     if (k == 0 || spans[i].End > spans[reaching].End) reaching = i;
   }
   return overlapping;
+}
+
+namespace {
+
+constexpr int64_t kScanChunk = 65536;
+
+// Where the member whose local header is at start really ends: header, name, extra field,
+// packed data and, with bit 3, a data descriptor.
+int64_t ListedMemberEnd(TFile& file, int64_t start, int64_t packedSize, uint16_t flags) {
+  TLocalHeader header;
+  if (!file.Seek(start) || !ReadLocalHeader(file, header)) return start;
+  int64_t end = start + kLocalHeaderSize + header.NameLength + header.ExtraLength + packedSize;
+  return (flags & kFlagDataDescriptor) ? end + 16 : end;
+}
+
+// The known span that holds position at, or null.
+const TMemberSpan* SpanHolding(const std::vector<TMemberSpan>& known, int64_t at) {
+  auto after = std::upper_bound(known.begin(), known.end(), at,
+                                [](int64_t position, const TMemberSpan& span) { return position < span.Start; });
+  if (after == known.begin()) return nullptr;
+  --after;
+  return at < after->End ? &*after : nullptr;
+}
+
+// The next local-header signature at or after from that no known span holds; -1 at the end.
+int64_t NextFreeSignature(TFile& file, const std::vector<TMemberSpan>& known, int64_t from) {
+  std::vector<uint8_t> chunk(static_cast<size_t>(kScanChunk));
+  const int64_t size = file.Size();
+  while (from + kLocalHeaderSize <= size) {
+    if (const TMemberSpan* span = SpanHolding(known, from)) {
+      from = span->End;
+      continue;
+    }
+    const int64_t want = std::min(kScanChunk, size - from);
+    if (!file.Seek(from) || file.Read(chunk.data(), static_cast<size_t>(want)) != want) return -1;
+    int64_t at = 0;
+    for (; at + 4 <= want; ++at) {
+      if (Load32(chunk.data() + at) != kLocalHeaderSignature) continue;
+      if (const TMemberSpan* span = SpanHolding(known, from + at)) {
+        at = span->End - from - 1;  // jump over the known member
+        if (at + 4 > want) break;
+        continue;
+      }
+      return from + at;
+    }
+    from += std::max<int64_t>(1, std::min(at, want - 3));
+  }
+  return -1;
+}
+
+// The data descriptor that ends a member whose data starts at dataStart: its signature, the
+// CRC and the sizes, where the packed size is the distance from dataStart. False when none
+// is found before limit.
+bool FindDescriptor(TFile& file, int64_t dataStart, int64_t limit, TCentralFacts& facts) {
+  std::vector<uint8_t> chunk(static_cast<size_t>(kScanChunk) + 24);
+  for (int64_t from = dataStart; from < limit; from += kScanChunk) {
+    const int64_t want = std::min<int64_t>(kScanChunk + 24, limit - from);
+    if (!file.Seek(from) || file.Read(chunk.data(), static_cast<size_t>(want)) != want) return false;
+    for (int64_t at = 0; at + 16 <= want && at < kScanChunk; ++at) {
+      const uint8_t* d = chunk.data() + at;
+      if (Load32(d) != kDataDescriptorSignature) continue;
+      const int64_t packed = from + at - dataStart;
+      if (Load32(d + 8) == uint64_t(packed)) {
+        facts = {Load32(d + 4), packed, Load32(d + 12)};
+        return true;
+      }
+      if (at + 24 <= want && Load64(d + 8) == uint64_t(packed)) {
+        facts = {Load32(d + 4), packed, static_cast<int64_t>(Load64(d + 16) & ((uint64_t(1) << 62) - 1))};
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool StartUnlistedScan(const char* path, const TZipCursor& directory, TZipCursor& cursor, TUnlistedScan& scan) {
+  CloseCentralDirectory(cursor);
+  if (!cursor.ArchiveFile.OpenRead(path)) return false;
+  scan.Known.clear();
+  TStoredEntry stored;
+  for (int64_t at = 0; ParseEntry(directory.Buffer, at, stored); at += stored.Size) {
+    const int64_t start = stored.Wide.LocalHeaderOffset + directory.OffsetShift;
+    const int64_t end = ListedMemberEnd(cursor.ArchiveFile, start, stored.Wide.PackedSize, Load16(stored.Fixed + 8));
+    scan.Known.push_back({start, std::max(end, start + 4)});
+  }
+  scan.Known.push_back({directory.DirectoryStart, directory.DirectoryEnd + kEndRecordSize});
+  std::sort(scan.Known.begin(), scan.Known.end(),
+            [](const TMemberSpan& a, const TMemberSpan& b) { return a.Start < b.Start; });
+  scan.From = 0;
+  return true;
+}
+
+int32_t NextUnlistedMember(TZipCursor& cursor, TUnlistedScan& scan) {
+  TFile& file = cursor.ArchiveFile;
+  for (;;) {
+    const int64_t at = file.IsOpen() ? NextFreeSignature(file, scan.Known, scan.From) : -1;
+    if (at < 0) {
+      CloseCentralDirectory(cursor);
+      return UZ_END_OF_DIRECTORY;
+    }
+    scan.From = at + 4;
+    TLocalHeader header;
+    if (!file.Seek(at) || !ReadLocalHeader(file, header)) continue;
+    std::vector<uint8_t> name(header.NameLength);
+    if (!file.Seek(at + kLocalHeaderSize) || file.Read(name.data(), name.size()) != static_cast<int64_t>(name.size()))
+      continue;
+    const int64_t dataStart = at + kLocalHeaderSize + header.NameLength + header.ExtraLength;
+    TCentralFacts facts{header.Crc32, header.PackedSize, header.UnpackedSize};
+    int64_t dataEnd = dataStart + header.PackedSize;
+    if (header.Flags & kFlagDataDescriptor) {
+      const TMemberSpan* next = nullptr;
+      for (const TMemberSpan& span : scan.Known)
+        if (span.Start >= dataStart && (!next || span.Start < next->Start)) next = &span;
+      if (!FindDescriptor(file, dataStart, next ? next->Start : file.Size(), facts)) facts = {0, 0, 0};
+      dataEnd = dataStart + facts.PackedSize + 16;
+    }
+    scan.From = std::max(scan.From, dataEnd);
+    cursor.Flags = header.Flags;
+    cursor.Method = header.Method;
+    cursor.DateTime = header.DosDateTime;
+    cursor.Facts = facts;
+    cursor.PackedSize = facts.PackedSize;
+    cursor.UnpackedSize = facts.UnpackedSize;
+    cursor.Attributes = 0;
+    cursor.LocalHeaderOffset = at;
+    cursor.OffsetShift = 0;
+    CopyName(cursor, name.data(), name.size());
+    return UZ_OK;
+  }
 }

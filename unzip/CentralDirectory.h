@@ -40,6 +40,16 @@ struct TMemberSpan {
   int64_t End;
 };
 
+// The scan for members that local headers show outside the directory's members (a first
+// archive concatenated in front of the listed one, say). The cursor is opened on the
+// archive by StartUnlistedScan and then filled by NextUnlistedMember as by NextCentralEntry;
+// its facts come from the local header (or, with bit 3, from the data descriptor that
+// follows the data; without one found the member's size is 0, so any output is refused).
+struct TUnlistedScan {
+  std::vector<TMemberSpan> Known;  // listed members (exactly) and the directory, by start
+  int64_t From = 0;                // where the search goes on
+};
+
 // True when path names a ZIP archive; prefixLength gets the position of its first local
 // header (0 for an ordinary archive, -1 when there is none).
 bool IsZipArchive(const char* path, int64_t& prefixLength);
@@ -59,6 +69,11 @@ void CloseCentralDirectory(TZipCursor& cursor);
 // the cursor. A span's end counts only the local header's fixed part, the directory's name
 // length and the packed size: real members are never shorter.
 std::vector<TMemberSpan> MemberSpans(const TZipCursor& cursor);
+// Prepares the scan of an archive whose directory is read; false when it cannot be opened.
+bool StartUnlistedScan(const char* path, const TZipCursor& directory, TZipCursor& cursor, TUnlistedScan& scan);
+// UZ_OK with the next unlisted member in the cursor, or UZ_END_OF_DIRECTORY (cursor closed).
+int32_t NextUnlistedMember(TZipCursor& cursor, TUnlistedScan& scan);
+
 // For each span, whether its bytes reach into another member's or into the directory
 // [directoryStart, directoryEnd) by more than the slack real archives show.
 std::vector<bool> FindOverlaps(const std::vector<TMemberSpan>& spans, int64_t directoryStart, int64_t directoryEnd);

@@ -355,6 +355,64 @@ TEST_F(TWalkTest, TestWritesNothing) {
   EXPECT_EQ(Scratch.Files(), (std::vector<std::string>{"archive.zip"}));
 }
 
+// Two archives concatenated: the directory found is the second's. With the setting on, the
+// first archive's members come out too (after the listed ones); off, only the listed ones,
+// as unzip and 7zz do. A name taken by a listed member is not replaced.
+TEST_F(TWalkTest, HiddenMembersOfAConcatenatedArchive) {
+  TZipMember hiddenDeferred = MakeMember("deferred.txt", TextBytes(3000, 4));
+  hiddenDeferred.Flags = 8;
+  TBytes first = BuildZip({MakeMember("payload.exe", kA), MakeMember("same.txt", kA), hiddenDeferred});
+  TBytes second = BuildZip({MakeMember("readme.txt", kB), MakeMember("same.txt", kB)});
+  TBytes both = first;
+  both.insert(both.end(), second.begin(), second.end());
+  WriteFile(Scratch / "archive.zip", both);
+
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 2);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/readme.txt", "T/same.txt"}));
+
+  QrxPlatform::RemoveTree(Target().c_str());
+  ClearReports();
+  Unzip.SetExtractHiddenMembers(true);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 5);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/deferred.txt", "T/payload.exe", "T/readme.txt", "T/same.txt",
+                                                 "T/same.txt_2"}));
+  EXPECT_EQ(ReadFile(InTarget("payload.exe")), kA);
+  EXPECT_EQ(ReadFile(InTarget("same.txt")), kB);
+  EXPECT_EQ(ReadFile(InTarget("same.txt_2")), kA);
+  EXPECT_EQ(ReadFile(InTarget("deferred.txt")), hiddenDeferred.Content);
+  EXPECT_EQ(StatusSequence().back(), UZ_REPORT_ARCHIVE_END);
+}
+
+// An empty end record put after an archive hides all of it from a walk of the directory.
+TEST_F(TWalkTest, HiddenMembersBehindAnEmptyEndRecord) {
+  TBytes zip = BuildZip({MakeMember("payload.exe", kA)});
+  TBytes empty = BuildZip({});
+  zip.insert(zip.end(), empty.begin(), empty.end());
+  WriteFile(Scratch / "archive.zip", zip);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 0);
+  Unzip.SetExtractHiddenMembers(true);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 1);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/payload.exe"}));
+}
+
+// An unlisted member is bounded by its own local header like a listed one by the directory.
+TEST_F(TWalkTest, HiddenMembersAreBounded) {
+  TZipMember liar = MakeMember("liar.bin", TBytes(200000, 0));
+  TBytes first = BuildZip({liar});
+  first[22] = 0xE8, first[23] = 0x03, first[24] = 0, first[25] = 0;  // local header: 1,000 bytes unpacked
+  TBytes second = BuildZip({MakeMember("readme.txt", kB)});
+  first.insert(first.end(), second.begin(), second.end());
+  WriteFile(Scratch / "archive.zip", first);
+  Unzip.SetExtractHiddenMembers(true);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 1);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_BAD_DATA}));
+  int64_t written = 0;
+  for (const TRecordedReport& report : Recorded)
+    if (report.Status == UZ_REPORT_PROGRESS && report.FileName.find("liar") != std::string::npos) written += report.Code;
+  EXPECT_LE(written, 1000);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/readme.txt"}));
+}
+
 TEST_F(TWalkTest, DamagedDirectoryEntryEndsTheWalkNormally) {
   TBytes zip = BuildZip(ThreeMembers());
   size_t second = CentralDirectoryOffset(zip) + 46 + 5;  // after the first entry and its name
