@@ -158,7 +158,11 @@ bool TBriskUnzip::StoreText(TShortText& field, const char* value) {
 
 bool TBriskUnzip::SetZipFileName(const char* value) { return StoreText(ZipFileNameText, value); }
 bool TBriskUnzip::SetTargetDirectory(const char* value) { return StoreText(TargetDirectoryText, value); }
-bool TBriskUnzip::SetFilesToExtract(const char* value) { return StoreText(FilesToExtractText, value); }
+bool TBriskUnzip::SetFilesToExtract(const char* value) {
+  // A refused pattern leaves the property empty, which must not select every member.
+  SelectionRefused = !StoreText(FilesToExtractText, value);
+  return !SelectionRefused;
+}
 void TBriskUnzip::SetReportHandler(TUnzipReportHandler handler) { ReportHandler = handler; }
 void TBriskUnzip::SetOverwriteQuery(TUnzipOverwriteQuery query) { OverwriteQuery = query; }
 void TBriskUnzip::SetDontRecurse(bool value) { DontRecurseFlag = value; }
@@ -270,7 +274,7 @@ void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, 
 }
 
 bool TBriskUnzip::TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const {
-  if (!IsSelected(FilesToExtract(), cursor.Name)) return false;
+  if (SelectionRefused || !IsSelected(FilesToExtract(), cursor.Name)) return false;
   // Counted before extraction: a member that fails still counts in the totals.
   selected.Unpacked += cursor.UnpackedSize;
   selected.Packed += cursor.PackedSize;

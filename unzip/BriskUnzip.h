@@ -25,7 +25,7 @@ public:
   virtual int64_t GetUnpackedSize();
   virtual int64_t GetPackedSize();
   // The text properties hold at most 254 characters; a longer value is refused, leaves the
-  // property empty and gives false.
+  // property empty and gives false. A refused FilesToExtract selects no member.
   virtual bool SetZipFileName(const char* value);
   virtual bool SetTargetDirectory(const char* value);
   virtual bool SetFilesToExtract(const char* value);
@@ -80,4 +80,5 @@ private:
   int64_t PackedTotalValue = 0;
   bool DontRecurseFlag = false;
   bool ExtractHiddenFlag = false;
+  bool SelectionRefused = false;
 };

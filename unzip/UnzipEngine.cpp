@@ -174,11 +174,8 @@ int32_t TUnzipEngine::CreateOutput(const char* outputPath) {
   if (!outputPath) return UZ_OK;  // a test: nothing is written
   bool isFolder = EndsWithSeparator(outputPath);
   if (!isFolder && OutputFile.Create(outputPath)) return UZ_OK;
-  // A folder entry counts as done whether or not its folders could be made.
-  if (isFolder) {
-    MakeFolderChain(outputPath, std::strlen(outputPath) - 1);
-    return UZ_OK;
-  }
+  // A folder entry is done when its folder exists; one that cannot be made is not reported done.
+  if (isFolder) return MakeFolderChain(outputPath, std::strlen(outputPath) - 1) ? UZ_OK : UZ_WRITE_ERROR;
   size_t parent = ParentLength(outputPath);
   if (parent > 0 && MakeFolderChain(outputPath, parent) && OutputFile.Create(outputPath)) return UZ_OK;
   return UZ_WRITE_ERROR;

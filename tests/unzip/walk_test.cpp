@@ -115,6 +115,7 @@ TEST_F(TWalkTest, SelectionPatternTakesMatchingNamesOnly) {
       {"*.*", 3, static_cast<int64_t>(kA.size() + kB.size())},
       {"", 3, static_cast<int64_t>(kA.size() + kB.size())},
       {"*.exe", 0, 0},
+      {"A.TXT**", 1, static_cast<int64_t>(kA.size())},  // "**" matches the empty rest
   };
   std::string archive = Archive(ThreeMembers());
   for (const TRow& row : rows) {
@@ -197,11 +198,12 @@ TEST_F(TWalkTest, MemberLargerThanDeclaredEndsOnlyItself) {
 }
 
 TEST_F(TWalkTest, EscapeHeldAbortsALargeMember) {
-  for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
-    SCOPED_TRACE(method);
+  // The key is sampled at each 4 KiB of input: a member of 50 KB is caught too.
+  for (auto [method, size] : {std::pair<uint16_t, size_t>{0, 600000}, {8, 600000}, {8, 50000}}) {
+    SCOPED_TRACE(std::to_string(method) + " " + std::to_string(size));
     ClearReports();
     UnzipEngine().KeyProbe = [](int key) { return key == 27; };
-    EXPECT_EQ(Extract(Archive({MakeMember("big.bin", RandomBytes(600000, 4), method)})), UZ_ABORTED);
+    EXPECT_EQ(Extract(Archive({MakeMember("big.bin", RandomBytes(size, 4), method)})), UZ_ABORTED);
     EXPECT_EQ(Recorded.back().Status, UZ_ABORTED);
     EXPECT_EQ(Recorded.back().Code, UZ_FATAL_REPORT);
     EXPECT_TRUE(Written().empty());
@@ -442,6 +444,22 @@ TEST_F(TWalkTest, OutputPathTooLongIsAMemberError) {
   EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1003, -1000, -1001, -1002, -1005}));
   EXPECT_EQ(Recorded[2].Code, UZ_WRITE_ERROR);
   EXPECT_EQ(Written(), (std::vector<std::string>{"T/a.txt"}));
+}
+
+TEST_F(TWalkTest, RefusedSelectionSelectsNothing) {
+  EXPECT_FALSE(Unzip.SetFilesToExtract(std::string(300, '*').c_str()));
+  EXPECT_EQ(Extract(Archive(ThreeMembers())), 0);
+  EXPECT_TRUE(Written().empty());
+  EXPECT_TRUE(Unzip.SetFilesToExtract("*.*"));
+  EXPECT_EQ(Extract(Archive(ThreeMembers())), 3);
+}
+
+// A folder entry whose folder cannot be made (a file stands in its way) is a member error.
+TEST_F(TWalkTest, FolderThatCannotBeMadeIsNotDone) {
+  ForceFolders(Target().c_str());
+  WriteFile(InTarget("docs"), BytesOf("a file"));
+  EXPECT_EQ(Extract(Archive({MakeMember("docs/", {}, 0), MakeMember("a.txt", kA)})), 1);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_WRITE_ERROR}));
 }
 
 TEST_F(TWalkTest, TextPropertiesRefuseWhatTheyCannotHold) {
