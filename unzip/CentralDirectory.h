@@ -50,8 +50,10 @@ struct TUnlistedScan {
   int64_t From = 0;                // where the search goes on
 };
 
-// True when path names a ZIP archive; prefixLength gets the position of its first local
-// header (0 for an ordinary archive, -1 when there is none).
+// True when path names a ZIP archive: a local header at its start or within the search of
+// FindLocalHeader, or else an end record, wherever it stands, that places a directory (or
+// an empty one). prefixLength gets the position of the first local header (0 for an
+// ordinary or an empty archive, -1 when it is not an archive).
 bool IsZipArchive(const char* path, int64_t& prefixLength);
 // Position of the first local-header signature within the first three quarters of the
 // file's first 256 KiB, or -1.
