@@ -107,7 +107,7 @@ bool ParseEntry(const std::vector<uint8_t>& buffer, int64_t at, TStoredEntry& en
 
 void CopyName(TZipCursor& cursor, const uint8_t* stored, size_t length) {
   length = std::min<size_t>(length, UZ_NAME_CAPACITY - 1);
-  std::memcpy(cursor.Name, stored, length);
+  if (length > 0) std::memcpy(cursor.Name, stored, length);
   cursor.Name[length] = '\0';
   for (char* c = cursor.Name; *c; ++c)
     if (*c == '/') *c = '\\';
