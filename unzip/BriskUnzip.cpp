@@ -44,13 +44,17 @@ enum class TMemberFate { Reported, Silent, Fatal };
 
 TMemberFate FateOf(int32_t result) {
   switch (result) {
+    // A member's own failure ends that member only: the rest of the archive is still read
+    // (and scanned), as the other extractors do.
     case UZ_CRC_MISMATCH:
     case UZ_WRITE_ERROR:
-    case UZ_UNSUPPORTED:
-    case UZ_ENCRYPTED:
-      return TMemberFate::Reported;
     case UZ_READ_ERROR:
     case UZ_BAD_DATA:
+    case UZ_UNSUPPORTED:
+    case UZ_ENCRYPTED:
+    case UZ_INFLATE_REPEAT_OVERRUN:
+      return TMemberFate::Reported;
+    case UZ_OVERLAPPING_MEMBERS:
     case UZ_ABORTED:
     case UZ_BUSY:
     case UZ_NO_DIRECTORY:
@@ -69,18 +73,30 @@ std::string TargetFolderOf(const char* text) {
   return folder;
 }
 
-// Extracts the cursor's member below targetFolder, sending its start report (and the
-// report of a member the overwrite query skips). Result as the engine's.
-int32_t ExtractEntry(TZipCursor& cursor, const std::string& targetFolder, TUnzipOverwriteQuery overwriteQuery) {
+// Extracts the cursor's member below targetFolder (tests it when targetFolder is null),
+// sending its start report (and the report of a member the overwrite query skips). Result
+// as the engine's.
+// An unlisted member never replaces a file: it takes the first free name of path, "path_2"...
+std::string FreeName(const std::string& path) {
+  std::string name = path;
+  for (int n = 2; QrxPlatform::FileExists(name.c_str()); ++n) name = path + "_" + std::to_string(n);
+  return name;
+}
+
+int32_t ExtractEntry(TZipCursor& cursor, const char* targetFolder, TUnzipOverwriteQuery overwriteQuery, bool unlisted) {
   TUnzipEngine& engine = UnzipEngine();
   TUnzipReport& report = engine.Report;
-  std::string output = targetFolder + SafeMemberPath(cursor.Name, engine.FlatExtraction);
-  bool isFolder = output.back() == '\\';
+  std::string output = targetFolder ? targetFolder + SafeMemberPath(cursor.Name, engine.FlatExtraction) : cursor.Name;
+  bool isFolder = !output.empty() && output.back() == '\\';
+  if (unlisted && targetFolder && !isFolder) output = FreeName(output);
   FillFromEntry(report, cursor);
   CopyFileName(report, output.c_str());
   report.IsFolder = isFolder;
   report.Status = UZ_REPORT_MEMBER_START;
   if (!(isFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_START, &report);
+  const int64_t localHeader = cursor.LocalHeaderOffset + cursor.OffsetShift;
+  if (!targetFolder)
+    return engine.ExtractMember(cursor.ArchiveFile, nullptr, localHeader, TBriskUnzip::kAbortKey, &cursor.Facts);
   // Too long for the engine's buffers: refused whole, never cut into another name.
   if (output.size() > static_cast<size_t>(UZ_PATH_MAX)) return UZ_WRITE_ERROR;
 
@@ -91,12 +107,9 @@ int32_t ExtractEntry(TZipCursor& cursor, const std::string& targetFolder, TUnzip
     engine.CurrentHandler(static_cast<int32_t>(report.UnpackedSize), &report);
     return UZ_OK;
   }
-  // Its local header lies behind a ZIP64 record, which this extractor does not read.
-  if (cursor.LocalHeaderOffset == kZip64Marker) return UZ_UNSUPPORTED;
   if (exists) QrxPlatform::SetAttributes(output.c_str(), 0);  // so a read-only file can be replaced
-  int32_t result = engine.ExtractMember(cursor.ArchiveFile, output.c_str(),
-                                        int64_t(cursor.LocalHeaderOffset) + cursor.OffsetShift,
-                                        TBriskUnzip::kAbortKey, &cursor.Facts);
+  int32_t result = engine.ExtractMember(cursor.ArchiveFile, output.c_str(), localHeader, TBriskUnzip::kAbortKey,
+                                        &cursor.Facts);
   if (result == UZ_OK) {
     if (isFolder) output.pop_back();
     QrxPlatform::SetAttributes(output.c_str(), cursor.Attributes);
@@ -145,10 +158,15 @@ bool TBriskUnzip::StoreText(TShortText& field, const char* value) {
 
 bool TBriskUnzip::SetZipFileName(const char* value) { return StoreText(ZipFileNameText, value); }
 bool TBriskUnzip::SetTargetDirectory(const char* value) { return StoreText(TargetDirectoryText, value); }
-bool TBriskUnzip::SetFilesToExtract(const char* value) { return StoreText(FilesToExtractText, value); }
+bool TBriskUnzip::SetFilesToExtract(const char* value) {
+  // A refused pattern leaves the property empty, which must not select every member.
+  SelectionRefused = !StoreText(FilesToExtractText, value);
+  return !SelectionRefused;
+}
 void TBriskUnzip::SetReportHandler(TUnzipReportHandler handler) { ReportHandler = handler; }
 void TBriskUnzip::SetOverwriteQuery(TUnzipOverwriteQuery query) { OverwriteQuery = query; }
 void TBriskUnzip::SetDontRecurse(bool value) { DontRecurseFlag = value; }
+void TBriskUnzip::SetExtractHiddenMembers(bool value) { ExtractHiddenFlag = value; }
 
 int32_t TBriskUnzip::ExtractFiles() {
   if (!*ZipFileName() || !*TargetDirectory()) return UZ_MISSING_ARGUMENT;
@@ -159,12 +177,24 @@ int32_t TBriskUnzip::ExtractFiles() {
   return ExtractMembers(ZipFileName(), targetFolder.c_str(), prefixLength);
 }
 
+int32_t TBriskUnzip::TestFiles() {
+  if (!*ZipFileName()) return UZ_MISSING_ARGUMENT;
+  UnzipEngine().FlatExtraction = false;
+  int64_t prefixLength = 0;
+  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
+  return ExtractMembers(ZipFileName(), nullptr, prefixLength);
+}
+
 int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength) {
   TUnzipEngine& engine = UnzipEngine();
   TUnzipReport& report = engine.Report;
   report = TUnzipReport{};
   TZipCursor cursor;
-  if (OpenCentralDirectory(archivePath, cursor, prefixLength) != UZ_OK) return UZ_NO_DIRECTORY;
+  int32_t status = OpenCentralDirectory(archivePath, cursor, prefixLength);
+  if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return UZ_NO_DIRECTORY;
+  // Members that share their data with another (or with the directory) are refused when the
+  // walk reaches the first of them, before anything of theirs is written.
+  const std::vector<bool> overlapping = FindOverlaps(MemberSpans(cursor), cursor.DirectoryStart, cursor.DirectoryEnd);
   if (ReportHandler) {
     TTotals all;
     ComputeTotals(all);
@@ -178,32 +208,55 @@ int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetF
   }
   engine.CurrentHandler = ReportHandler ? ReportHandler : NoReport;
 
-  const std::string target(targetFolder);
+  TZipCursor unlisted;
+  TUnlistedScan scan;
+  const bool scanUnlisted = ExtractHiddenFlag && StartUnlistedScan(archivePath, cursor, unlisted, scan);
+
   TTotals selected;
   int32_t count = 0;
-  for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
-    if (!TakeIfSelected(cursor, selected)) continue;
-    int32_t result = ExtractEntry(cursor, target, OverwriteQuery);
-    if (result == UZ_OK) {
-      ++count;
-      report.Status = UZ_REPORT_MEMBER_DONE;
-      if (!(report.IsFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_DONE, &report);
-      continue;
-    }
-    report.Status = UZ_REPORT_MEMBER_ERROR;
-    TMemberFate fate = FateOf(result);
-    if (fate == TMemberFate::Reported) engine.CurrentHandler(result, &report);
-    if (fate != TMemberFate::Fatal) continue;
-    report.Status = result;
-    engine.CurrentHandler(UZ_FATAL_REPORT, &report);
+  int32_t fatal = UZ_OK;
+  for (size_t index = 0; status == UZ_OK && fatal == UZ_OK; status = NextCentralEntry(cursor), ++index)
+    if (TakeIfSelected(cursor, selected)) fatal = WalkMember(cursor, targetFolder, overlapping[index], false, count);
+  status = scanUnlisted && fatal == UZ_OK ? NextUnlistedMember(unlisted, scan) : UZ_END_OF_DIRECTORY;
+  for (; status == UZ_OK && fatal == UZ_OK; status = NextUnlistedMember(unlisted, scan))
+    if (TakeIfSelected(unlisted, selected)) fatal = WalkMember(unlisted, targetFolder, false, true, count);
+  CloseCentralDirectory(unlisted);
+  if (fatal != UZ_OK) {
     CloseCentralDirectory(cursor);
     engine.CurrentHandler = nullptr;
-    return result;
+    return fatal;
   }
   CloseCentralDirectory(cursor);
   SendEndReport(archivePath, selected, UZ_REPORT_ARCHIVE_END, engine.CurrentHandler);
   engine.CurrentHandler = nullptr;
   return count;
+}
+
+int32_t TBriskUnzip::WalkMember(TZipCursor& cursor, const char* targetFolder, bool overlapping, bool unlisted,
+                                int32_t& count) {
+  TUnzipEngine& engine = UnzipEngine();
+  TUnzipReport& report = engine.Report;
+  int32_t result = UZ_OVERLAPPING_MEMBERS;
+  if (!overlapping) {
+    result = ExtractEntry(cursor, targetFolder, OverwriteQuery, unlisted);
+  } else {
+    FillFromEntry(report, cursor);
+    CopyFileName(report, cursor.Name);
+    report.IsFolder = false;
+  }
+  if (result == UZ_OK) {
+    ++count;
+    report.Status = UZ_REPORT_MEMBER_DONE;
+    if (!(report.IsFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_DONE, &report);
+    return UZ_OK;
+  }
+  report.Status = UZ_REPORT_MEMBER_ERROR;
+  TMemberFate fate = FateOf(result);
+  if (fate == TMemberFate::Reported) engine.CurrentHandler(result, &report);
+  if (fate != TMemberFate::Fatal) return UZ_OK;
+  report.Status = result;
+  engine.CurrentHandler(UZ_FATAL_REPORT, &report);
+  return result;
 }
 
 void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, int32_t code,
@@ -221,7 +274,7 @@ void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, 
 }
 
 bool TBriskUnzip::TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const {
-  if (!IsSelected(FilesToExtract(), cursor.Name)) return false;
+  if (SelectionRefused || !IsSelected(FilesToExtract(), cursor.Name)) return false;
   // Counted before extraction: a member that fails still counts in the totals.
   selected.Unpacked += cursor.UnpackedSize;
   selected.Packed += cursor.PackedSize;
@@ -235,10 +288,11 @@ int32_t TBriskUnzip::ListFiles() {
   TUnzipReport& report = UnzipEngine().Report;
   report = TUnzipReport{};
   TZipCursor cursor;
-  if (OpenCentralDirectory(ZipFileName(), cursor, prefixLength) != UZ_OK) return UZ_NO_DIRECTORY;
+  int32_t status = OpenCentralDirectory(ZipFileName(), cursor, prefixLength);
+  if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return UZ_NO_DIRECTORY;
   TTotals selected;
   int32_t count = 0;
-  for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
+  for (; status == UZ_OK; status = NextCentralEntry(cursor)) {
     if (!TakeIfSelected(cursor, selected)) continue;
     FillFromEntry(report, cursor);
     CopyFileName(report, cursor.Name);
@@ -263,9 +317,10 @@ bool TBriskUnzip::ComputeTotals(TTotals& totals) {
   if (!IsZipArchive(ZipFileName(), prefixLength)) return true;
   totals.Packed = 0;
   TZipCursor cursor;
-  if (OpenCentralDirectory(ZipFileName(), cursor, prefixLength) != UZ_OK) return true;
+  int32_t status = OpenCentralDirectory(ZipFileName(), cursor, prefixLength);
+  if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return true;
   totals.Unpacked = 0;
-  for (int32_t status = UZ_OK; status == UZ_OK; status = NextCentralEntry(cursor)) {
+  for (; status == UZ_OK; status = NextCentralEntry(cursor)) {
     totals.Unpacked += cursor.UnpackedSize;
     totals.Packed += cursor.PackedSize;
   }

@@ -25,13 +25,24 @@ public:
   virtual int64_t GetUnpackedSize();
   virtual int64_t GetPackedSize();
   // The text properties hold at most 254 characters; a longer value is refused, leaves the
-  // property empty and gives false.
+  // property empty and gives false. A refused FilesToExtract selects no member.
   virtual bool SetZipFileName(const char* value);
   virtual bool SetTargetDirectory(const char* value);
   virtual bool SetFilesToExtract(const char* value);
   virtual void SetReportHandler(TUnzipReportHandler handler);
   virtual void SetOverwriteQuery(TUnzipOverwriteQuery query);
   virtual void SetDontRecurse(bool value);
+  // Decodes every selected member and checks its CRC without creating any file or folder;
+  // reports as ExtractFiles does, with the stored names. No target folder is needed.
+  virtual int32_t TestFiles();
+  // Off by default. When set, ExtractFiles and TestFiles also take the members that local
+  // headers show outside the directory's members and the directory (such as a first
+  // archive concatenated in front of the listed one), after the listed ones: named by their
+  // local headers, selected by FilesToExtract, bounded by their local sizes, reported and
+  // counted like the others. One whose name is taken by a file already there gets "_2",
+  // "_3"... appended, so that it never replaces a listed member's output.
+  virtual void SetExtractHiddenMembers(bool value);
+  bool ExtractHiddenMembers() const { return ExtractHiddenFlag; }
 
   const char* ZipFileName() const { return ZipFileNameText.Text; }
   const char* TargetDirectory() const { return TargetDirectoryText.Text; }
@@ -56,6 +67,9 @@ private:
   bool TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const;
   bool ComputeTotals(TTotals& totals);
   int32_t ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength);
+  // Extracts (or tests) one selected member and reports its outcome; 0, or the fatal result
+  // that ends the walk.
+  int32_t WalkMember(TZipCursor& cursor, const char* targetFolder, bool overlapping, bool unlisted, int32_t& count);
   void SendEndReport(const char* archivePath, const TTotals& totals, int32_t code, TUnzipReportHandler handler);
 
   TShortText ZipFileNameText;
@@ -65,4 +79,6 @@ private:
   TUnzipOverwriteQuery OverwriteQuery = nullptr;
   int64_t PackedTotalValue = 0;
   bool DontRecurseFlag = false;
+  bool ExtractHiddenFlag = false;
+  bool SelectionRefused = false;
 };

@@ -12,8 +12,12 @@ using QrxPlatform::TFile;
 
 namespace {
 
-// Member input is read in large blocks: a stored member is copied through this buffer too.
+// Member input is read from the archive in large blocks, and handed to the decoders in
+// blocks of kInputBlock bytes: each block is a step of the progress and of the abort key.
 constexpr size_t kInputBufferSize = 131072;
+constexpr int64_t kInputBlock = 4096;
+// A stored member is copied in chunks of this size, each a step of the progress.
+constexpr uint32_t kStoredChunk = 32768;
 // Filler bytes a decoder may take past the packed data before the input counts as run out:
 // a table lookup may look a little ahead of the bits it finally uses.
 constexpr uint32_t kFillerSlack = 8;
@@ -79,7 +83,7 @@ int32_t TUnzipEngine::ExtractMember(TFile& archive, const char* outputPath, int6
   // it uses is the one a second caller would overwrite.
   TBusyScope busy(*this);
   if (!busy.Acquired) return UZ_BUSY;
-  if (std::strlen(outputPath) > static_cast<size_t>(UZ_PATH_MAX)) return UZ_WRITE_ERROR;
+  if (outputPath && std::strlen(outputPath) > static_cast<size_t>(UZ_PATH_MAX)) return UZ_WRITE_ERROR;
   if (!WindowStorage) {
     WindowStorage.reset(new uint8_t[UZ_WINDOW_SIZE]);
     InputStorage.reset(new uint8_t[kInputBufferSize]);
@@ -103,6 +107,9 @@ void TUnzipEngine::StartMember(int abortKey) {
   InputExhausted = false;
   BytesRead = 0;
   BytesWritten = 0;
+  OutputLimit = 0;
+  InputLimit = 0;
+  InputReadEnd = nullptr;
   OutputOverflow = false;
   FillerBytesTaken = 0;
   LastPercentage = 0;
@@ -119,24 +126,25 @@ int32_t TUnzipEngine::ExtractOpenMember(const char* outputPath, int64_t localHea
   GeneralFlags = header.Flags;
   // Encryption is told first: an encrypted member stays unreadable whatever its method.
   if (header.Flags & kFlagEncrypted) return UZ_ENCRYPTED;
-  bool zip64 = PackedToRead == kZip64Marker || UnpackedExpected == kZip64Marker ||
-               (central && (central->PackedSize == kZip64Marker || central->UnpackedSize == kZip64Marker));
-  if (!IsSupportedMethod(header.Method) || zip64) return UZ_UNSUPPORTED;
+  if (!IsSupportedMethod(header.Method)) return UZ_UNSUPPORTED;
   const int64_t dataStart = localHeaderOffset + kLocalHeaderSize + header.NameLength + header.ExtraLength;
   if (!ArchiveFile->Seek(dataStart)) return UZ_READ_ERROR;
-  // A header may claim more packed data than the archive holds: decoders that count on the
-  // packed size see only what is there, and the member ends as data run out.
+  // The decoders may read on past the declared packed data to the end of the block it ends in,
+  // so that a member whose header understates its packed size still decodes, but never past
+  // the archive's end: a header may claim more packed data than the archive holds.
   const int64_t available = std::max<int64_t>(0, ArchiveFile->Size() - dataStart);
-  const bool truncated = PackedToRead != UZ_SIZE_UNKNOWN && PackedToRead > available;
-  if (truncated) PackedToRead = available;
+  if (PackedToRead != UZ_SIZE_UNKNOWN) PackedToRead = std::min(PackedToRead, available);
+  InputLimit = std::min(available, (PackedToRead + 2) / kInputBlock * kInputBlock + kInputBlock);
+  // The directory is what the walk trusts: a member never writes more than it declares.
+  OutputLimit = central ? std::min(central->UnpackedSize, UnpackedExpected) : UnpackedExpected;
 
-  if (int32_t created = CreateOutput(outputPath); created != UZ_OK || EndsWithSeparator(outputPath)) return created;
+  if (int32_t created = CreateOutput(outputPath); created != UZ_OK || (outputPath && EndsWithSeparator(outputPath)))
+    return created;
   ActivityHook();
   int32_t result = RunDecoder(header.Method);
   if (result == UZ_OK && (header.Flags & kFlagDataDescriptor) && !central) expectedCrc = ReadDescriptorCrc();
   if (OutputOverflow) result = UZ_BAD_DATA;
-  if (truncated && (result == UZ_OK || result == UZ_CRC_MISMATCH)) result = UZ_READ_ERROR;
-  if (result == UZ_OK && !OutputMatches(expectedCrc, central)) result = UZ_CRC_MISMATCH;
+  if (result == UZ_OK && ~RunningCrc != expectedCrc) result = UZ_CRC_MISMATCH;
   return FinishOutput(outputPath, result, header.DosDateTime);
 }
 
@@ -151,14 +159,6 @@ uint32_t TUnzipEngine::TakeDeclaredFacts(const TLocalHeader& header, const TCent
   return central ? central->Crc32 : 0;
 }
 
-// The output must have the CRC and size declared, and agree with the directory too.
-bool TUnzipEngine::OutputMatches(uint32_t expectedCrc, const TCentralFacts* central) const {
-  const uint32_t crc = ~RunningCrc;
-  bool sizeKnown = UnpackedExpected != UZ_SIZE_UNKNOWN;
-  return crc == expectedCrc && (!sizeKnown || BytesWritten == UnpackedExpected) &&
-         (!central || (crc == central->Crc32 && BytesWritten == central->UnpackedSize));
-}
-
 uint32_t TUnzipEngine::ReadDescriptorCrc() {
   AlignToByte();
   uint32_t value = ReadBits(16);
@@ -171,13 +171,11 @@ uint32_t TUnzipEngine::ReadDescriptorCrc() {
 }
 
 int32_t TUnzipEngine::CreateOutput(const char* outputPath) {
+  if (!outputPath) return UZ_OK;  // a test: nothing is written
   bool isFolder = EndsWithSeparator(outputPath);
   if (!isFolder && OutputFile.Create(outputPath)) return UZ_OK;
-  // A folder entry counts as done whether or not its folders could be made.
-  if (isFolder) {
-    MakeFolderChain(outputPath, std::strlen(outputPath) - 1);
-    return UZ_OK;
-  }
+  // A folder entry is done when its folder exists; one that cannot be made is not reported done.
+  if (isFolder) return MakeFolderChain(outputPath, std::strlen(outputPath) - 1) ? UZ_OK : UZ_WRITE_ERROR;
   size_t parent = ParentLength(outputPath);
   if (parent > 0 && MakeFolderChain(outputPath, parent) && OutputFile.Create(outputPath)) return UZ_OK;
   return UZ_WRITE_ERROR;
@@ -199,6 +197,7 @@ int32_t TUnzipEngine::RunDecoder(uint16_t method) {
 }
 
 int32_t TUnzipEngine::FinishOutput(const char* outputPath, int32_t result, uint32_t dosDateTime) {
+  if (!outputPath) return result;
   if (result == UZ_OK) {
     // A stamp that cannot be set leaves the file's own time: the content is what counts.
     OutputFile.SetDosTime(dosDateTime);
@@ -211,16 +210,18 @@ int32_t TUnzipEngine::FinishOutput(const char* outputPath, int32_t result, uint3
 }
 
 void TUnzipEngine::RefillInput() {
-  int64_t left = PackedToRead - BytesRead;
+  if (InputEnd != nullptr && InputEnd < InputReadEnd) {
+    DeliverInputBlock(InputEnd);
+    return;
+  }
+  int64_t left = InputLimit - BytesRead;
   if (left > 0 && !InputExhausted) {
     ActivityHook();
-    UpdateProgress();
     size_t want = static_cast<size_t>(std::min<int64_t>(left, kInputBufferSize));
     int64_t got = ArchiveFile->Read(InputStorage.get(), want);
     if (got > 0) {
-      BytesRead += got;
-      InputPos = InputStorage.get();
-      InputEnd = InputPos + got;
+      InputReadEnd = InputStorage.get() + got;
+      DeliverInputBlock(InputStorage.get());
       return;
     }
     InputExhausted = true;  // read error, or the archive ends before the member's data
@@ -228,10 +229,18 @@ void TUnzipEngine::RefillInput() {
   if (++FillerBytesTaken > kFillerSlack) InputExhausted = true;
   InputPos = &kFillerByte;
   InputEnd = InputPos + 1;
+  InputReadEnd = nullptr;
+}
+
+void TUnzipEngine::DeliverInputBlock(const uint8_t* from) {
+  InputPos = from;
+  InputEnd = from + std::min<int64_t>(kInputBlock, InputReadEnd - from);
+  BytesRead += InputEnd - InputPos;
+  UpdateProgress();
 }
 
 uint8_t* TUnzipEngine::CopyBuffer(uint32_t& capacity) {
-  capacity = kInputBufferSize;
+  capacity = kStoredChunk;
   return InputStorage.get();
 }
 
@@ -239,11 +248,11 @@ bool TUnzipEngine::WriteOutput(const uint8_t* data, uint32_t n) {
   if (n == 0) return true;
   RunningCrc = Crc32Update(RunningCrc, data, n);
   // Output past the declared size is damaged data: a lying header cannot fill the disk.
-  if (BytesWritten + n > UnpackedExpected) {
+  if (BytesWritten + n > OutputLimit) {
     OutputOverflow = true;
     return false;
   }
-  if (OutputFile.Write(data, n) != static_cast<int64_t>(n)) return false;
+  if (OutputFile.IsOpen() && OutputFile.Write(data, n) != static_cast<int64_t>(n)) return false;
   BytesWritten += n;
   if (CurrentHandler) {
     Report.Status = UZ_REPORT_PROGRESS;

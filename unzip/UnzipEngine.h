@@ -31,7 +31,9 @@ public:
   TUnzipEngine& operator=(const TUnzipEngine&) = delete;
 
   // Extracts the member whose local header is at localHeaderOffset into outputPath (a path
-  // ending with "\" or "/" makes a folder). central may be null when no directory was read.
+  // ending with "\" or "/" makes a folder); a null outputPath tests the member: it is decoded
+  // and checked, nothing is written. central may be null when no directory was read; when
+  // given, the member's output may not pass its unpacked size.
   // Result: UZ_OK, a negative result code, or UZ_INFLATE_REPEAT_OVERRUN.
   int32_t ExtractMember(QrxPlatform::TFile& archive, const char* outputPath, int64_t localHeaderOffset,
                         int abortKey, const TCentralFacts* central);
@@ -65,6 +67,7 @@ public:
   // True when the bits taken from the stream reach into the filler past the packed data.
   bool ConsumedPastEnd() const { return uint64_t(FillerBytesTaken) * 8 > BitCount; }
   void RefillInput();
+  void DeliverInputBlock(const uint8_t* from);
 
   // Fast decoders may read [InputPos, InputEnd) directly: those bytes are real member data
   // (filler comes one byte per refill). Bits in BitBuffer above BitCount must be zero
@@ -90,7 +93,7 @@ public:
   bool Aborted = false;
   bool InputExhausted = false;
   int64_t PackedToRead = 0;      // the member's packed size
-  int64_t BytesRead = 0;         // member input read from the archive so far
+  int64_t BytesRead = 0;         // member input handed to the decoder (or copied) so far
   int64_t UnpackedExpected = 0;  // the member's declared unpacked size
   uint16_t GeneralFlags = 0;     // general-purpose flags of the local header
   QrxPlatform::TFile* ArchiveFile = nullptr;  // open while a member is extracted
@@ -115,7 +118,6 @@ private:
   int32_t CreateOutput(const char* outputPath);
   int32_t RunDecoder(uint16_t method);
   uint32_t TakeDeclaredFacts(const TLocalHeader& header, const TCentralFacts* central);
-  bool OutputMatches(uint32_t expectedCrc, const TCentralFacts* central) const;
   uint32_t ReadDescriptorCrc();
   int32_t FinishOutput(const char* outputPath, int32_t result, uint32_t dosDateTime);
   void StartMember(int abortKey);
@@ -125,6 +127,9 @@ private:
   QrxPlatform::TFile OutputFile;
   uint32_t RunningCrc = 0;
   int64_t BytesWritten = 0;
+  int64_t OutputLimit = 0;        // the most output the member may have
+  int64_t InputLimit = 0;         // the most input the decoder may read
+  const uint8_t* InputReadEnd = nullptr;  // end of the bytes read into the input buffer
   bool OutputOverflow = false;
   uint32_t FillerBytesTaken = 0;
   uint16_t LastPercentage = 0;

@@ -29,6 +29,8 @@ inline constexpr int32_t UZ_END_OF_DIRECTORY = -10;
 inline constexpr int32_t UZ_ARCHIVE_IO = -11;
 inline constexpr int32_t UZ_NOT_ARCHIVE = -12;
 inline constexpr int32_t UZ_OPEN_FAILED = -14;
+// Members whose data overlap each other's or the directory (an overlap bomb): fatal.
+inline constexpr int32_t UZ_OVERLAPPING_MEMBERS = -15;
 inline constexpr int32_t UZ_MISSING_ARGUMENT = -500;
 // Inflate only: a repeat in a dynamic block header ran past the declared code lengths.
 inline constexpr int32_t UZ_INFLATE_REPEAT_OVERRUN = 1;

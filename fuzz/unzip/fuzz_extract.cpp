@@ -1,5 +1,7 @@
 // Fuzz target: ExtractFiles on arbitrary bytes taken as a whole archive, into a fresh
-// folder. Whatever the archive holds, nothing may be written beside that folder.
+// folder, then TestFiles on them. Whatever the archive holds, nothing may be written beside
+// that folder, and the test writes nothing at all. Half the inputs (by their last byte's low
+// bit) also take the members outside the directory.
 #include <cstdint>
 #include <string>
 
@@ -15,8 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     TBriskUnzip unzip(nullptr);
     unzip.SetZipFileName(path.c_str());
-    unzip.SetTargetDirectory(target.c_str());
     unzip.SetReportHandler([](int32_t, TUnzipReport*) {});
+    unzip.SetExtractHiddenMembers(size > 0 && (data[size - 1] & 1));
+    unzip.TestFiles();
+    if (CountEntries(scratch) != 0) __builtin_trap();  // a test writes nothing
+    unzip.SetTargetDirectory(target.c_str());
     unzip.ExtractFiles();
   }
   if (CountEntries(scratch) > 1) __builtin_trap();  // only the target folder may be there

@@ -64,9 +64,14 @@ std::vector<TMemberCase> MemberCases() {
       // The local header declares 1,000 bytes but holds the whole text.
       {"stored, more data than declared", WithPacked(MakeMember("m", TBytes(text.begin(), text.begin() + 1000), 0), text, 0),
        true, UZ_BAD_DATA},
-      // A header claiming far more packed data than the archive holds: the data runs out at
-      // the archive's end, it is not read as endless filler.
-      {"deflated, header claims 2 GiB of packed data", ClaimingPacked(deflated, 0x7FFFFFF0), true, UZ_READ_ERROR},
+      // A header claiming far more packed data than the archive holds, with a complete stream
+      // and a good CRC: the member is good; reading stops at the archive's end.
+      {"deflated, header claims 2 GiB of packed data", ClaimingPacked(deflated, 0x7FFFFFF0), true, UZ_OK},
+      // A header understating the packed size: the decoder reads on to the end of the 4 KiB
+      // block the declared data ends in, and no further.
+      {"deflated, packed size understated within its block", ClaimingPacked(MakeMember("m", TextBytes(2000, 3)), 100),
+       true, UZ_OK},
+      {"deflated, packed size understated by blocks", ClaimingPacked(deflated, 10), false, UZ_READ_ERROR},
       {"stored, header claims more than the archive holds", ClaimingPacked(stored, 0x7FFFFFF0), true, UZ_BAD_DATA},
       {"empty stored member", MakeMember("m", {}, 0), true, UZ_OK},
       {"empty deflated member", MakeMember("m", {}), true, UZ_OK},
@@ -85,17 +90,30 @@ TEST(UnzipMember, MembersGiveTheirResults) {
   }
 }
 
-// The directory's CRC is checked too: a local header that agrees with altered data does not
-// make the member good.
-TEST(UnzipMember, CentralCrcMustAgree) {
+// With bit 3 clear the local header describes the data: a directory CRC that differs from a
+// correct local header does not stop the member. The directory's unpacked size does bound
+// the output, while it is written: a local header claiming far more cannot fill the disk.
+TEST(UnzipMember, LocalHeaderDecidesTheDirectoryBounds) {
   TTempFolder folder;
-  TBytes content = TextBytes(5000, 1);
+  TBytes content = TextBytes(200000, 1);
   WriteFile(folder / "a.zip", BuildZip({MakeMember("m", content)}));
   std::string output = folder / "m";
-  TCentralFacts facts{Crc32Of(content) ^ 0x100, static_cast<int64_t>(DeflateFixed(content).size()),
-                      static_cast<int64_t>(content.size())};
-  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0, &facts), UZ_CRC_MISMATCH);
+  const auto packed = static_cast<int64_t>(DeflateFixed(content).size());
+  const auto size = static_cast<int64_t>(content.size());
+  TCentralFacts otherCrc{Crc32Of(content) ^ 0x100, packed, size};
+  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0, &otherCrc), UZ_OK);
+  EXPECT_TRUE(ReadFile(output) == content);
+  TCentralFacts larger{Crc32Of(content), packed, size + 5};
+  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0, &larger), UZ_OK);
+
+  static int64_t mostWritten = 0;
+  mostWritten = 0;
+  UnzipEngine().CurrentHandler = [](int32_t code, TUnzipReport*) { mostWritten += code; };
+  TCentralFacts smaller{Crc32Of(content), packed, 1000};
+  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0, &smaller), UZ_BAD_DATA);
+  UnzipEngine().CurrentHandler = nullptr;
   EXPECT_FALSE(PathExists(output));
+  EXPECT_EQ(mostWritten, 0) << "the output went past the directory's size before it was refused";
 }
 
 TEST(UnzipMember, FolderEntryMakesItsFoldersAndNoFile) {
@@ -128,18 +146,19 @@ TEST(UnzipMember, OutputPathsTooLongAreRefused) {
 }
 
 // A real shrunk member whose local header claims 2 GiB both packed and unpacked, at the very
-// end of its file: the decoder that reads by packed size must stop where the file ends,
-// not decode gigabytes of filler.
+// end of its file: the decoder that reads by packed size stops where the file ends, it does
+// not decode gigabytes of filler; the data there is whole, so the member is good.
 TEST(UnzipMember, ClaimedSizesAreBoundedByTheArchive) {
   TBytes zip = ReadFile(CorpusFolder() + "/zip2-legacy_shrink.zip");
   size_t dataEnd = 30 + (zip[26] | zip[27] << 8) + (zip[28] | zip[29] << 8) + 709;  // 709 bytes packed
+  const uint32_t unpacked = zip[22] | zip[23] << 8 | zip[24] << 16 | uint32_t(zip[25]) << 24;
   zip.resize(dataEnd);
   for (size_t field : {18u, 22u}) zip[field] = 0xF0, zip[field + 1] = 0xFF, zip[field + 2] = 0xFF, zip[field + 3] = 0x7F;
   TTempFolder folder;
   WriteFile(folder / "a.zip", zip);
   std::string output = folder / "m";
-  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0), UZ_READ_ERROR);
-  EXPECT_FALSE(PathExists(output));
+  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0), UZ_OK);
+  EXPECT_EQ(ReadFile(output).size(), unpacked);
 }
 
 std::string NestedArchive;

@@ -128,7 +128,7 @@ std::vector<TManifestEntry> ReadManifest() {
 std::vector<TArchiveFacts> ReadArchiveList() {
   std::vector<TArchiveFacts> archives;
   for (const auto& row : ReadTable(CorpusFolder() + "/ARCHIVES.tsv"))
-    archives.push_back({row.at(0), row.at(2), row.at(7) == "yes"});
+    archives.push_back({row.at(0), row.at(2), row.at(7) == "yes", row.at(8)});
   return archives;
 }
 
@@ -221,33 +221,52 @@ TZipMember MakeMember(const std::string& name, const TBytes& content, uint16_t m
   return member;
 }
 
+void PutZip64Extra(TBytes& out, const std::vector<uint64_t>& values) {
+  Put16(out, 1);
+  Put16(out, static_cast<uint32_t>(values.size() * 8));
+  for (uint64_t value : values) {
+    Put32(out, static_cast<uint32_t>(value));
+    Put32(out, static_cast<uint32_t>(value >> 32));
+  }
+}
+
 TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout) {
   TBytes out = layout.Prefix;
   const uint32_t offsetBase = layout.OffsetsIgnorePrefix ? static_cast<uint32_t>(layout.Prefix.size()) : 0;
+  const uint32_t marker = 0xFFFFFFFF;
   TBytes central;
   for (const TZipMember& member : members) {
     TBytes packed = PackedOf(member);
     uint32_t crc = member.Crc32.value_or(Crc32Of(member.Content));
     bool deferred = (member.Flags & 8) != 0;
-    uint32_t offset = static_cast<uint32_t>(out.size()) - offsetBase;
-    Put32(out, 0x04034B50);
-    Put16(out, 20);
-    Put16(out, member.Flags);
-    Put16(out, member.Method);
-    Put32(out, member.DosDateTime);
-    Put32(out, deferred ? 0 : crc);
-    Put32(out, deferred ? 0 : member.LocalPackedSize.value_or(static_cast<uint32_t>(packed.size())));
-    Put32(out, deferred ? 0 : static_cast<uint32_t>(member.Content.size()));
-    Put16(out, static_cast<uint32_t>(member.Name.size()));
-    Put16(out, 0);
-    PutText(out, member.Name);
-    PutBytes(out, packed);
-    if (deferred) {
-      if (member.DescriptorSignature) Put32(out, 0x08074B50);
-      Put32(out, crc);
-      Put32(out, static_cast<uint32_t>(packed.size()));
-      Put32(out, static_cast<uint32_t>(member.Content.size()));
+    uint32_t offset = member.CentralOffset.value_or(static_cast<uint32_t>(out.size()) - offsetBase);
+    uint32_t localPacked = member.LocalPackedSize.value_or(static_cast<uint32_t>(packed.size()));
+    TBytes localExtra;
+    if (layout.Zip64 && !deferred) PutZip64Extra(localExtra, {member.Content.size(), localPacked});
+    if (member.WriteLocal) {
+      Put32(out, 0x04034B50);
+      Put16(out, 20);
+      Put16(out, member.Flags);
+      Put16(out, member.Method);
+      Put32(out, member.DosDateTime);
+      Put32(out, deferred ? 0 : crc);
+      Put32(out, deferred ? 0 : layout.Zip64 ? marker : localPacked);
+      Put32(out, deferred ? 0 : layout.Zip64 ? marker : static_cast<uint32_t>(member.Content.size()));
+      Put16(out, static_cast<uint32_t>(member.Name.size()));
+      Put16(out, static_cast<uint32_t>(localExtra.size()));
+      PutText(out, member.Name);
+      PutBytes(out, localExtra);
+      PutBytes(out, packed);
+      if (deferred) {
+        if (member.DescriptorSignature) Put32(out, 0x08074B50);
+        Put32(out, crc);
+        Put32(out, static_cast<uint32_t>(packed.size()));
+        Put32(out, static_cast<uint32_t>(member.Content.size()));
+      }
     }
+    uint32_t unpacked = member.CentralUnpackedSize.value_or(static_cast<uint32_t>(member.Content.size()));
+    TBytes centralExtra;
+    if (layout.Zip64) PutZip64Extra(centralExtra, {unpacked, packed.size(), offset});
     Put32(central, 0x02014B50);
     Put16(central, 20);  // made by MS-DOS
     Put16(central, 20);
@@ -255,26 +274,40 @@ TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout
     Put16(central, member.Method);
     Put32(central, member.DosDateTime);
     Put32(central, crc);
-    Put32(central, static_cast<uint32_t>(packed.size()));
-    Put32(central, static_cast<uint32_t>(member.Content.size()));
+    Put32(central, layout.Zip64 ? marker : static_cast<uint32_t>(packed.size()));
+    Put32(central, layout.Zip64 ? marker : unpacked);
     Put16(central, static_cast<uint32_t>(member.Name.size()));
-    Put16(central, 0);
+    Put16(central, static_cast<uint32_t>(centralExtra.size()));
     Put16(central, 0);
     Put16(central, 0);
     Put16(central, 0);
     Put32(central, member.Attributes);
-    Put32(central, offset);
+    Put32(central, layout.Zip64 ? marker : offset);
     PutText(central, member.Name);
+    PutBytes(central, centralExtra);
   }
   uint32_t centralOffset = static_cast<uint32_t>(out.size()) - offsetBase;
   PutBytes(out, central);
+  if (layout.Zip64) {
+    uint32_t zip64End = static_cast<uint32_t>(out.size()) - offsetBase;
+    Put32(out, 0x06064B50);
+    Put32(out, 44), Put32(out, 0);
+    Put16(out, 45), Put16(out, 45);
+    Put32(out, 0), Put32(out, 0);
+    for (uint64_t value : {uint64_t(members.size()), uint64_t(members.size()), uint64_t(central.size()), uint64_t(centralOffset)})
+      Put32(out, static_cast<uint32_t>(value)), Put32(out, static_cast<uint32_t>(value >> 32));
+    Put32(out, 0x07064B50);
+    Put32(out, 0);
+    Put32(out, zip64End), Put32(out, 0);
+    Put32(out, 1);
+  }
   Put32(out, 0x06054B50);
   Put16(out, 0);
   Put16(out, 0);
-  Put16(out, static_cast<uint32_t>(members.size()));
-  Put16(out, static_cast<uint32_t>(members.size()));
-  Put32(out, static_cast<uint32_t>(central.size()));
-  Put32(out, centralOffset);
+  Put16(out, layout.Zip64 ? 0xFFFF : static_cast<uint32_t>(members.size()));
+  Put16(out, layout.Zip64 ? 0xFFFF : static_cast<uint32_t>(members.size()));
+  Put32(out, layout.Zip64 ? marker : static_cast<uint32_t>(central.size()));
+  Put32(out, layout.Zip64 ? marker : centralOffset);
   Put16(out, static_cast<uint32_t>(layout.Comment.size()));
   PutText(out, layout.Comment);
   return out;

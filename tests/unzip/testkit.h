@@ -66,6 +66,7 @@ struct TArchiveFacts {
   std::string Archive;
   std::string Recognised;  // yes, local-only or no
   bool Zip64 = false;
+  std::string DirectoryEntries;  // the count, or "-" when the directory is unreadable
 };
 std::vector<TArchiveFacts> ReadArchiveList();
 
@@ -83,6 +84,9 @@ struct TZipMember {
   bool DescriptorSignature = true;     // with bit 3: the descriptor begins with "PK" 7 8
   std::optional<uint32_t> Crc32;       // declared CRC when not Content's
   std::optional<uint32_t> LocalPackedSize;  // what the local header claims, when not the truth
+  std::optional<uint32_t> CentralUnpackedSize;  // what the directory claims, when not the truth
+  std::optional<uint32_t> CentralOffset;  // where the directory says the local header is
+  bool WriteLocal = true;              // false: only a directory entry (with CentralOffset)
   uint8_t Attributes = 0;              // MS-DOS attributes (host MS-DOS)
   uint32_t DosDateTime = 0x5A8C6000;   // 2025-04-12 12:00:00
 };
@@ -93,6 +97,7 @@ struct TZipLayout {
   TBytes Prefix;                 // bytes before the first local header
   bool OffsetsIgnorePrefix = false;  // stored offsets count from the first local header
   std::string Comment;
+  bool Zip64 = false;  // every size and offset in ZIP64 extra fields, ZIP64 end record and locator
 };
 
 TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout = {});

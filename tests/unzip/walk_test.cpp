@@ -60,6 +60,14 @@ protected:
 
 using S = std::vector<int32_t>;
 
+// The codes of the member-error reports, in order.
+S ErrorCodes() {
+  S codes;
+  for (const TRecordedReport& report : Recorded)
+    if (report.Status == UZ_REPORT_MEMBER_ERROR) codes.push_back(report.Code);
+  return codes;
+}
+
 TEST_F(TWalkTest, ReportsEveryStepOfEveryMember) {
   EXPECT_EQ(Extract(Archive(ThreeMembers())), 3);
   EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1000, -1002, -1000, -1001, -1002, -1005}));
@@ -107,6 +115,7 @@ TEST_F(TWalkTest, SelectionPatternTakesMatchingNamesOnly) {
       {"*.*", 3, static_cast<int64_t>(kA.size() + kB.size())},
       {"", 3, static_cast<int64_t>(kA.size() + kB.size())},
       {"*.exe", 0, 0},
+      {"A.TXT**", 1, static_cast<int64_t>(kA.size())},  // "**" matches the empty rest
   };
   std::string archive = Archive(ThreeMembers());
   for (const TRow& row : rows) {
@@ -153,40 +162,48 @@ TEST_F(TWalkTest, FailingMembersAreReportedAndTheWalkGoesOn) {
   EXPECT_EQ(Extract(Archive({altered, reduced, locked, MakeMember("good.txt", kB)})), 1);
   // The altered member's data is written (one block) before its CRC is known.
   EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1003, -1000, -1003, -1000, -1003, -1000, -1001, -1002, -1005}));
-  std::vector<int32_t> errors;
-  for (const TRecordedReport& report : Recorded)
-    if (report.Status == UZ_REPORT_MEMBER_ERROR) errors.push_back(report.Code);
-  EXPECT_EQ(errors, (S{UZ_CRC_MISMATCH, UZ_UNSUPPORTED, UZ_ENCRYPTED}));
+  EXPECT_EQ(ErrorCodes(), (S{UZ_CRC_MISMATCH, UZ_UNSUPPORTED, UZ_ENCRYPTED}));
   EXPECT_EQ(Written(), (std::vector<std::string>{"T/good.txt"}));
 }
 
-// An entry whose local header lies behind a ZIP64 record is refused like an unknown method,
-// and the walk goes on.
-TEST_F(TWalkTest, Zip64LocalHeaderOffsetIsUnsupported) {
+// An entry whose local-header offset points past the archive: that member fails, the walk
+// goes on.
+TEST_F(TWalkTest, LocalHeaderPastTheArchiveIsAMemberError) {
   TBytes zip = BuildZip({MakeMember("far.txt", kA), MakeMember("b.txt", kB)});
   size_t offsetField = CentralDirectoryOffset(zip) + 42;
   for (size_t i = 0; i < 4; ++i) zip[offsetField + i] = 0xFF;
   WriteFile(Scratch / "archive.zip", zip);
   EXPECT_EQ(Extract(Scratch / "archive.zip"), 1);
   EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1003, -1000, -1001, -1002, -1005}));
-  EXPECT_EQ(Recorded[2].Code, UZ_UNSUPPORTED);
+  EXPECT_EQ(Recorded[2].Code, UZ_BAD_DATA);
 }
 
-TEST_F(TWalkTest, DamagedDataEndsTheWalk) {
-  TZipMember damaged = MakeMember("bad.bin", kA);
-  damaged.Packed = TBytes{0xFF, 0xFF, 0xFF};  // block type 3
-  EXPECT_EQ(Extract(Archive({MakeMember("a.txt", kA), damaged, MakeMember("b.txt", kB)})), UZ_BAD_DATA);
-  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1000, UZ_BAD_DATA}));
-  EXPECT_EQ(Recorded.back().Code, UZ_FATAL_REPORT);
-  EXPECT_EQ(Written(), (std::vector<std::string>{"T/a.txt"}));
+// A member's own damage ends that member only, as with unzip and 7zz: 1.txt, then a
+// deflated 2.bin whose data is 64 bytes of 0xFF (block type 3), then 3.txt.
+TEST_F(TWalkTest, DamagedMemberEndsOnlyItself) {
+  TZipMember damaged = MakeMember("2.bin", kA);
+  damaged.Packed = TBytes(64, 0xFF);
+  EXPECT_EQ(Extract(Archive({MakeMember("1.txt", kA), damaged, MakeMember("3.txt", kB)})), 2);
+  EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1000, -1003, -1000, -1001, -1002, -1005}));
+  EXPECT_EQ(ErrorCodes(), (S{UZ_BAD_DATA}));
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/1.txt", "T/3.txt"}));
+}
+
+// A public archive whose first member inflates to far more than its directory declares:
+// that member is refused while it is written, the second still comes out.
+TEST_F(TWalkTest, MemberLargerThanDeclaredEndsOnlyItself) {
+  EXPECT_EQ(Extract(CorpusFolder() + "/libarchive-test_read_format_zip_size_exceeds_declared_deflate.zip"), 1);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_BAD_DATA}));
+  EXPECT_EQ(Written().size(), 1u);
 }
 
 TEST_F(TWalkTest, EscapeHeldAbortsALargeMember) {
-  for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
-    SCOPED_TRACE(method);
+  // The key is sampled at each 4 KiB of input: a member of 50 KB is caught too.
+  for (auto [method, size] : {std::pair<uint16_t, size_t>{0, 600000}, {8, 600000}, {8, 50000}}) {
+    SCOPED_TRACE(std::to_string(method) + " " + std::to_string(size));
     ClearReports();
     UnzipEngine().KeyProbe = [](int key) { return key == 27; };
-    EXPECT_EQ(Extract(Archive({MakeMember("big.bin", RandomBytes(600000, 4), method)})), UZ_ABORTED);
+    EXPECT_EQ(Extract(Archive({MakeMember("big.bin", RandomBytes(size, 4), method)})), UZ_ABORTED);
     EXPECT_EQ(Recorded.back().Status, UZ_ABORTED);
     EXPECT_EQ(Recorded.back().Code, UZ_FATAL_REPORT);
     EXPECT_TRUE(Written().empty());
@@ -240,6 +257,11 @@ TEST_F(TWalkTest, ArchiveLayoutsAreFound) {
       {"prefix with offsets from the archive's start", {TBytes(1000, 'x'), true, ""}},
       {"end record behind a 5,000-byte comment", {{}, false, std::string(5000, 'c')}},
       {"end record behind a 65,535-byte comment", {{}, false, std::string(65535, 'c')}},
+      // Self-extractors: a stub longer than the search for a local header at the file's start.
+      {"300,000-byte stub with adjusted offsets", {RandomBytes(300000, 7), false, ""}},
+      {"300,000-byte stub with offsets from the archive's start", {RandomBytes(300000, 8), true, ""}},
+      {"ZIP64 end record, locator and extra fields", {{}, false, "", true}},
+      {"ZIP64 behind a 100,000-byte stub", {RandomBytes(100000, 9), true, "", true}},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
@@ -247,6 +269,150 @@ TEST_F(TWalkTest, ArchiveLayoutsAreFound) {
     EXPECT_EQ(Extract(Archive(ThreeMembersAndBulk(), row.Layout)), 4);
     EXPECT_EQ(ReadFile(InTarget("a.txt")), kA);
   }
+}
+
+// An end record alone is an archive of no members, as for the other tools.
+TEST_F(TWalkTest, EmptyArchiveHasNoMembers) {
+  for (size_t prefix : {size_t(0), size_t(5000)}) {
+    SCOPED_TRACE(prefix);
+    ClearReports();
+    EXPECT_EQ(Extract(Archive({}, {RandomBytes(prefix, 2), false, ""})), 0);
+    EXPECT_EQ(StatusSequence(), (S{-1004, -1005}));
+    Unzip.SetReportHandler(RecordReport);
+    EXPECT_EQ(Unzip.ListFiles(), 0);
+  }
+  EXPECT_TRUE(Written().empty());
+}
+
+// Overlap bombs: directory entries whose data share bytes. unzip refuses them too
+// ("overlapped components"); 7zz extracts them. Refused before anything is written.
+TEST_F(TWalkTest, OverlappingMembersAreRefusedWhole) {
+  const TBytes zeros(1 << 20, 0);
+  std::vector<TZipMember> shared{MakeMember("0", zeros)};
+  for (int i = 1; i < 64; ++i) {
+    TZipMember alias = MakeMember(std::to_string(i), zeros);
+    alias.WriteLocal = false;
+    alias.CentralOffset = 0;
+    shared.push_back(alias);
+  }
+  // A quoted overlap: the stored data of the first member is the whole local record of the
+  // second, which the directory lists as well.
+  TZipMember inner = MakeMember("inner", zeros);
+  TBytes innerRecord = BuildZip({inner});
+  innerRecord.resize(CentralDirectoryOffset(innerRecord));
+  TZipMember outer = MakeMember("outer", innerRecord, 0);
+  inner.WriteLocal = false;
+  inner.CentralOffset = 30 + 5;  // the first member's data
+  // A member whose directory entry claims data running into the directory itself.
+  TZipMember intoDirectory = MakeMember("a.txt", kA, 0);
+  intoDirectory.Packed = kA;
+  TBytes intoZip = BuildZip({MakeMember("b.txt", kB), intoDirectory});
+  size_t packedField = CentralDirectoryOffset(intoZip) + 46 + 5 + 20;
+  intoZip[packedField] = static_cast<uint8_t>(kA.size() + 40);
+
+  struct TRow {
+    const char* Name;
+    TBytes Zip;
+  } rows[] = {{"64 entries on one local header", BuildZip(shared)},
+              {"quoted overlap", BuildZip({outer, inner})},
+              {"data running into the directory", intoZip}};
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ClearReports();
+    WriteFile(Scratch / "archive.zip", row.Zip);
+    EXPECT_EQ(Extract(Scratch / "archive.zip"), UZ_OVERLAPPING_MEMBERS);
+    EXPECT_EQ(Recorded.back().Code, UZ_FATAL_REPORT);
+    EXPECT_EQ(Recorded.back().Status, UZ_OVERLAPPING_MEMBERS);
+    EXPECT_LE(Written().size(), 1u);  // b.txt of the last row comes before the damage
+    for (const std::string& file : Written()) EXPECT_EQ(file, "T/b.txt");
+  }
+}
+
+// Real archives may overlap their neighbour by a byte or two: tolerated.
+TEST_F(TWalkTest, TinyOverlapIsTolerated) {
+  TZipMember first = MakeMember("a.txt", kA);
+  first.Packed = DeflateFixed(kA);
+  first.Packed->push_back(0);
+  first.Packed->push_back(0);
+  TBytes zip = BuildZip({first, MakeMember("b.txt", kB)});
+  size_t packedField = CentralDirectoryOffset(zip) + 20;
+  zip[packedField] = static_cast<uint8_t>(zip[packedField] + 2);  // reaches 2 bytes into b.txt's header
+  WriteFile(Scratch / "archive.zip", zip);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 2);
+}
+
+// test decodes and checks every member and creates nothing at all.
+TEST_F(TWalkTest, TestWritesNothing) {
+  TZipMember altered = MakeMember("bad.txt", kA);
+  altered.Crc32 = 0x12345678;
+  std::string archive = Archive({MakeMember("docs/", {}, 0), MakeMember("docs/a.txt", kA), altered,
+                                 MakeMember("big.bin", RandomBytes(300000, 5), 0)});
+  Unzip.SetZipFileName(archive.c_str());
+  Unzip.SetReportHandler(RecordReport);
+  EXPECT_EQ(Unzip.TestFiles(), 3);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_CRC_MISMATCH}));
+  EXPECT_EQ(Recorded[3].FileName, "docs\\a.txt");
+  EXPECT_EQ(StatusSequence().back(), UZ_REPORT_ARCHIVE_END);
+  EXPECT_TRUE(Written().empty());
+  EXPECT_EQ(Scratch.Files(), (std::vector<std::string>{"archive.zip"}));
+}
+
+// Two archives concatenated: the directory found is the second's. With the setting on, the
+// first archive's members come out too (after the listed ones); off, only the listed ones,
+// as unzip and 7zz do. A name taken by a listed member is not replaced.
+TEST_F(TWalkTest, HiddenMembersOfAConcatenatedArchive) {
+  TZipMember hiddenDeferred = MakeMember("deferred.txt", TextBytes(3000, 4));
+  hiddenDeferred.Flags = 8;
+  TBytes first = BuildZip({MakeMember("payload.exe", kA), MakeMember("same.txt", kA), hiddenDeferred});
+  TBytes second = BuildZip({MakeMember("readme.txt", kB), MakeMember("same.txt", kB)});
+  TBytes both = first;
+  both.insert(both.end(), second.begin(), second.end());
+  WriteFile(Scratch / "archive.zip", both);
+
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 2);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/readme.txt", "T/same.txt"}));
+
+  QrxPlatform::RemoveTree(Target().c_str());
+  ClearReports();
+  Unzip.SetExtractHiddenMembers(true);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 5);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/deferred.txt", "T/payload.exe", "T/readme.txt", "T/same.txt",
+                                                 "T/same.txt_2"}));
+  EXPECT_EQ(ReadFile(InTarget("payload.exe")), kA);
+  EXPECT_EQ(ReadFile(InTarget("same.txt")), kB);
+  EXPECT_EQ(ReadFile(InTarget("same.txt_2")), kA);
+  EXPECT_EQ(ReadFile(InTarget("deferred.txt")), hiddenDeferred.Content);
+  EXPECT_EQ(StatusSequence().back(), UZ_REPORT_ARCHIVE_END);
+}
+
+// An empty end record put after an archive hides all of it from a walk of the directory.
+TEST_F(TWalkTest, HiddenMembersBehindAnEmptyEndRecord) {
+  TBytes zip = BuildZip({MakeMember("payload.exe", kA)});
+  TBytes empty = BuildZip({});
+  zip.insert(zip.end(), empty.begin(), empty.end());
+  WriteFile(Scratch / "archive.zip", zip);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 0);
+  Unzip.SetExtractHiddenMembers(true);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 1);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/payload.exe"}));
+}
+
+// An unlisted member is bounded by its own local header like a listed one by the directory.
+TEST_F(TWalkTest, HiddenMembersAreBounded) {
+  TZipMember liar = MakeMember("liar.bin", TBytes(200000, 0));
+  TBytes first = BuildZip({liar});
+  first[22] = 0xE8, first[23] = 0x03, first[24] = 0, first[25] = 0;  // local header: 1,000 bytes unpacked
+  TBytes second = BuildZip({MakeMember("readme.txt", kB)});
+  first.insert(first.end(), second.begin(), second.end());
+  WriteFile(Scratch / "archive.zip", first);
+  Unzip.SetExtractHiddenMembers(true);
+  EXPECT_EQ(Extract(Scratch / "archive.zip"), 1);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_BAD_DATA}));
+  int64_t written = 0;
+  for (const TRecordedReport& report : Recorded)
+    if (report.Status == UZ_REPORT_PROGRESS && report.FileName.find("liar") != std::string::npos) written += report.Code;
+  EXPECT_LE(written, 1000);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/readme.txt"}));
 }
 
 TEST_F(TWalkTest, DamagedDirectoryEntryEndsTheWalkNormally) {
@@ -278,6 +444,22 @@ TEST_F(TWalkTest, OutputPathTooLongIsAMemberError) {
   EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1003, -1000, -1001, -1002, -1005}));
   EXPECT_EQ(Recorded[2].Code, UZ_WRITE_ERROR);
   EXPECT_EQ(Written(), (std::vector<std::string>{"T/a.txt"}));
+}
+
+TEST_F(TWalkTest, RefusedSelectionSelectsNothing) {
+  EXPECT_FALSE(Unzip.SetFilesToExtract(std::string(300, '*').c_str()));
+  EXPECT_EQ(Extract(Archive(ThreeMembers())), 0);
+  EXPECT_TRUE(Written().empty());
+  EXPECT_TRUE(Unzip.SetFilesToExtract("*.*"));
+  EXPECT_EQ(Extract(Archive(ThreeMembers())), 3);
+}
+
+// A folder entry whose folder cannot be made (a file stands in its way) is a member error.
+TEST_F(TWalkTest, FolderThatCannotBeMadeIsNotDone) {
+  ForceFolders(Target().c_str());
+  WriteFile(InTarget("docs"), BytesOf("a file"));
+  EXPECT_EQ(Extract(Archive({MakeMember("docs/", {}, 0), MakeMember("a.txt", kA)})), 1);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_WRITE_ERROR}));
 }
 
 TEST_F(TWalkTest, TextPropertiesRefuseWhatTheyCannotHold) {

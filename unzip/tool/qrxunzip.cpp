@@ -9,7 +9,6 @@
 #include <string>
 
 #include "BriskUnzip.h"
-#include "Platform.h"
 
 namespace {
 
@@ -51,8 +50,29 @@ int Usage() {
   return 2;
 }
 
+const char* ResultText(int32_t result) {
+  switch (result) {
+    case UZ_CRC_MISMATCH: return "CRC mismatch";
+    case UZ_WRITE_ERROR: return "output cannot be written";
+    case UZ_READ_ERROR: return "archive cannot be read";
+    case UZ_BAD_DATA: return "damaged data";
+    case UZ_ABORTED: return "aborted";
+    case UZ_UNSUPPORTED: return "unsupported method";
+    case UZ_ENCRYPTED: return "encrypted";
+    case UZ_BUSY: return "extractor busy";
+    case UZ_NO_DIRECTORY: return "no directory";
+    case UZ_ARCHIVE_IO: return "archive cannot be read";
+    case UZ_NOT_ARCHIVE: return "not an archive";
+    case UZ_OPEN_FAILED: return "archive cannot be opened";
+    case UZ_OVERLAPPING_MEMBERS: return "overlapping members (overlap bomb)";
+    case UZ_MISSING_ARGUMENT: return "missing argument";
+    default: return "";
+  }
+}
+
 int ExitStatus(int32_t result) {
   std::printf("result\t%d\n", static_cast<int>(result));
+  if (result < 0) std::fprintf(stderr, "qrxunzip: %s\n", ResultText(result));
   if (result < 0) return -result;
   return (FatalSeen || MembersStarted != MembersDone) ? 1 : 0;
 }
@@ -64,6 +84,7 @@ int32_t Run(const std::string& command, const char* archive, const char* folder,
   unzip.SetDontRecurse(flat);
   if (pattern) unzip.SetFilesToExtract(pattern);
   if (command == "list") return unzip.ListFiles();
+  if (command == "test") return unzip.TestFiles();
   unzip.SetTargetDirectory(folder);
   return unzip.ExtractFiles();
 }
@@ -90,15 +111,7 @@ int main(int argc, char** argv) {
   if (command == "list" || command == "test") {
     if (restCount > 1) return Usage();
     const char* pattern = restCount == 1 ? rest[0] : nullptr;
-    if (command == "list") return ExitStatus(Run(command, archive, nullptr, pattern, flat));
-    char folder[1024];
-    if (!QrxPlatform::MakeTempFolder(folder, sizeof folder)) {
-      std::fprintf(stderr, "qrxunzip: cannot create a temporary folder\n");
-      return 2;
-    }
-    int32_t result = Run(command, archive, folder, pattern, flat);
-    QrxPlatform::RemoveTree(folder);
-    return ExitStatus(result);
+    return ExitStatus(Run(command, archive, nullptr, pattern, flat));
   }
   if (command == "extract") {
     if (restCount < 1 || restCount > 2) return Usage();
