@@ -1,7 +1,7 @@
 #include "atom.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 
 #include "exe_frequency.h"
 
@@ -14,17 +14,14 @@ std::uint32_t packKey(const Piece& piece, std::size_t offset, std::size_t length
   return key;
 }
 
-// Length of the run of exact bytes starting at `start`, capped at kMaxAtomLength.
-std::size_t exactRun(const Piece& piece, std::size_t start) {
-  std::size_t n = 0;
-  while (n < kMaxAtomLength && start + n < piece.size() && piece.masks[start + n] == 0xFF) ++n;
-  return n;
+int followSurprise(const Piece& piece, std::size_t k) {
+  return pairSurprise(piece.values[k - 1], piece.values[k]) - byteSurprise(piece.values[k - 1]);
 }
 
 // Bits the piece fixes in the window of kWindowLength bytes from `start`.
 int pinnedBits(const Piece& piece, std::size_t start) {
   int bits = 0;
-  for (std::size_t k = start; k < std::min(piece.size(), start + kWindowLength); ++k) bits += std::popcount(piece.masks[k]);
+  for (std::size_t k = start; k < std::min(piece.size(), start + kWindowLength); ++k) bits += (piece.masks[k] & 0xF0 ? 4 : 0) + (piece.masks[k] & 0x0F ? 4 : 0);
   return bits;
 }
 
@@ -44,27 +41,29 @@ void placeWindow(const Piece& piece, Atom& atom) {
 
 }  // namespace
 
-int runSurprise(const Piece& piece, std::size_t offset, std::size_t length) {
-  int surprise = byteSurprise(piece.values[offset]);
-  for (std::size_t k = offset + 1; k < offset + length; ++k) {
-    surprise += pairSurprise(piece.values[k - 1], piece.values[k]) - byteSurprise(piece.values[k - 1]);
-  }
-  return surprise;
-}
-
 std::optional<Atom> chooseAtom(const Piece& piece) {
-  std::optional<Atom> best;
-  int bestSurprise = 0;
+  // run[k]: the exact bytes from k on, at most kMaxAtomLength; follow[k]: the surprise of byte
+  // k after byte k - 1. Both once per piece, for all the candidate runs.
+  std::array<std::size_t, kMaxPieceLength + 1> run{};
+  std::array<int, kMaxPieceLength> follow{};
+  for (std::size_t k = piece.size(); k-- > 0;) {
+    run[k] = piece.masks[k] == 0xFF ? std::min(run[k + 1] + 1, kMaxAtomLength) : 0;
+    if (k > 0) follow[k] = followSurprise(piece, k);
+  }
+  const std::size_t length = *std::max_element(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(piece.size()));
+  if (length == 0) return std::nullopt;
+  Atom best;
+  int bestSurprise = -1;
   for (std::size_t start = 0; start < piece.size(); ++start) {
-    const std::size_t length = exactRun(piece, start);
-    if (length == 0) continue;
-    const int surprise = runSurprise(piece, start, length);
-    if (!best || length > best->length || (length == best->length && surprise > bestSurprise)) {
+    if (run[start] != length) continue;
+    int surprise = byteSurprise(piece.values[start]);
+    for (std::size_t k = start + 1; k < start + length; ++k) surprise += follow[k];
+    if (surprise > bestSurprise) {
       best = Atom{start, length, packKey(piece, start, length)};
       bestSurprise = surprise;
     }
   }
-  if (best) placeWindow(piece, *best);
+  placeWindow(piece, best);
   return best;
 }
 

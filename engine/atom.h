@@ -26,12 +26,9 @@ struct Atom {
   std::uint64_t windowMask = 0;
 };
 
-// How unlikely `length` exact bytes of the piece from `offset` are in an executable, in
-// half-bits: the first byte's surprise, then that of each byte following the one before.
-int runSurprise(const Piece& piece, std::size_t offset, std::size_t length);
-
 // The longest run of up to four exact bytes in the piece, the least likely in executables
-// among runs of that length, with the window that pins the most bits around it. None when the
+// among runs of that length (the first byte's surprise, then that of each byte following the
+// one before), with the window that pins the most bits around it. None when the
 // piece has no exact byte.
 std::optional<Atom> chooseAtom(const Piece& piece);
 
