@@ -14,10 +14,6 @@ std::uint32_t packKey(const Piece& piece, std::size_t offset, std::size_t length
   return key;
 }
 
-int followSurprise(const Piece& piece, std::size_t k) {
-  return pairSurprise(piece.values[k - 1], piece.values[k]) - byteSurprise(piece.values[k - 1]);
-}
-
 // Bits the piece fixes in the window of kWindowLength bytes from `start`.
 int pinnedBits(const Piece& piece, std::size_t start) {
   int bits = 0;
@@ -44,11 +40,14 @@ void placeWindow(const Piece& piece, Atom& atom) {
 std::optional<Atom> chooseAtom(const Piece& piece) {
   // run[k]: the exact bytes from k on, at most kMaxAtomLength; follow[k]: the surprise of byte
   // k after byte k - 1. Both once per piece, for all the candidate runs.
-  std::array<std::size_t, kMaxPieceLength + 1> run{};
-  std::array<int, kMaxPieceLength> follow{};
+  const ExeFrequency& frequency = exeFrequency();
+  const std::uint8_t* values = piece.values.data();
+  std::array<std::size_t, kMaxPieceLength + 1> run;
+  std::array<int, kMaxPieceLength> follow;
+  run[piece.size()] = 0;
   for (std::size_t k = piece.size(); k-- > 0;) {
     run[k] = piece.masks[k] == 0xFF ? std::min(run[k + 1] + 1, kMaxAtomLength) : 0;
-    if (k > 0) follow[k] = followSurprise(piece, k);
+    if (k > 0) follow[k] = frequency.pair[values[k - 1] << 8 | values[k]] - frequency.byte[values[k - 1]];
   }
   const std::size_t length = *std::max_element(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(piece.size()));
   if (length == 0) return std::nullopt;
@@ -56,7 +55,7 @@ std::optional<Atom> chooseAtom(const Piece& piece) {
   int bestSurprise = -1;
   for (std::size_t start = 0; start < piece.size(); ++start) {
     if (run[start] != length) continue;
-    int surprise = byteSurprise(piece.values[start]);
+    int surprise = frequency.byte[values[start]];
     for (std::size_t k = start + 1; k < start + length; ++k) surprise += follow[k];
     if (surprise > bestSurprise) {
       best = Atom{start, length, packKey(piece, start, length)};
