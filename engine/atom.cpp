@@ -56,7 +56,11 @@ std::optional<Atom> chooseAtom(const Piece& piece) {
   for (std::size_t start = 0; start < piece.size(); ++start) {
     if (run[start] != length) continue;
     int surprise = frequency.byte[values[start]];
-    for (std::size_t k = start + 1; k < start + length; ++k) surprise += follow[k];
+    for (std::size_t k = start + 1; k < start + length; ++k) {
+      // A byte that repeats the one or two before it tells nothing new: tables and fills.
+      const bool repeats = values[k] == values[k - 1] || (k >= start + 2 && values[k] == values[k - 2]);
+      surprise += repeats ? 0 : follow[k];
+    }
     if (surprise > bestSurprise) {
       best = Atom{start, length, packKey(piece, start, length)};
       bestSurprise = surprise;

@@ -28,7 +28,7 @@ struct Atom {
 
 // The longest run of up to four exact bytes in the piece, the least likely in executables
 // among runs of that length (the first byte's surprise, then that of each byte following the
-// one before), with the window that pins the most bits around it. None when the
+// one before, nothing for a byte that repeats one of the two before it), with the window that pins the most bits around it. None when the
 // piece has no exact byte.
 std::optional<Atom> chooseAtom(const Piece& piece);
 
