@@ -70,8 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         AtomCase{"00000000??D73A915C", 5, 4, -4},      // padding loses; the window takes the zeros too
         AtomCase{"4883EC28??9B1FE7A2", 5, 4, -4},      // a common instruction loses to odd bytes
         AtomCase{"9B1FE7A2??CCCCCCCC", 0, 4, 0},       // fills lose wherever they stand
-        AtomCase{"9B1FE7A2??E7E7E7E7", 0, 4, 0},       // even of a byte that is rare alone
-        AtomCase{"26E426E4??9B1FE7A2", 5, 4, -4},      // and so do tables of a repeated pair
+        AtomCase{"E8A1B2C3??E7E7E7E7", 0, 4, 0},       // even of a byte that is rare alone
+        AtomCase{"26E426E4??E8A1B2C3", 5, 4, -4},      // and so do tables of a repeated pair
         AtomCase{"D7??3A??4883EC28", 4, 4, -4},        // longer beats rarer
         AtomCase{"????????D73A915C", 4, 4, 0},         // the window never widens over wildcards for nothing
         AtomCase{"4?4D5A", 1, 2, -1},                  // a nibble still pins four bits
