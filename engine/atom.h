@@ -1,4 +1,5 @@
-// Atom selection: the short exact run of a piece that the multi-atom filter looks for.
+// Atom selection: the short exact run of a piece that the multi-atom filter looks for, and the
+// wider window around it that a hit must also fit before the piece is checked in full.
 #pragma once
 
 #include <cstddef>
@@ -10,17 +11,25 @@
 namespace qrx::engine {
 
 inline constexpr std::size_t kMaxAtomLength = 4;
+inline constexpr std::size_t kWindowLength = 8;
 
 // `length` exact bytes of a piece starting at `offset`, packed little-endian into `key`
-// (first byte lowest), as the scanner packs file bytes.
+// (first byte lowest), as the scanner packs file bytes. The window is the piece's bytes from
+// `offset + windowDelta` on, eight at most, as value and mask words in the same packing
+// (bytes past the piece's end have mask 0); it never starts before the piece.
 struct Atom {
   std::size_t offset = 0;
   std::size_t length = 0;
   std::uint32_t key = 0;
+  int windowDelta = 0;
+  std::uint64_t windowValue = 0;
+  std::uint64_t windowMask = 0;
 };
 
-// The rarest-looking run of up to four exact bytes in the piece: longer runs first, then
-// runs of bytes that are uncommon in executables and text. None when the piece has no exact byte.
+// The longest run of up to four exact bytes in the piece, the least likely in executables
+// among runs of that length (the first byte's surprise, then that of each byte following the
+// one before, nothing for a byte that repeats one of the two before it), with the window that pins the most bits around it. None when the
+// piece has no exact byte.
 std::optional<Atom> chooseAtom(const Piece& piece);
 
 }  // namespace qrx::engine

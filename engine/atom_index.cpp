@@ -48,7 +48,10 @@ void AtomIndex::build(const std::vector<AtomUse>& uses) {
       std::uint32_t i = h >> level.tableShift;
       while (level.table[i].count != 0) i = (i + 1) & level.tableMask;
       level.table[i] = Slot{key, static_cast<std::uint32_t>(refs_.size()), static_cast<std::uint32_t>(runEnd - it)};
-      for (; it != runEnd; ++it) refs_.push_back(it->piece);
+      for (; it != runEnd; ++it) {
+        refs_.push_back(Ref{it->atom.windowValue, it->atom.windowMask, it->piece,
+                            static_cast<std::uint32_t>(-it->atom.windowDelta)});
+      }
     }
   }
   onlyFullLength_ = std::none_of(levels_.begin(), levels_.end() - 1, [](const Level& l) { return l.used(); });
@@ -56,7 +59,7 @@ void AtomIndex::build(const std::vector<AtomUse>& uses) {
 }
 
 std::size_t AtomIndex::memoryBytes() const {
-  std::size_t bytes = refs_.capacity() * sizeof(std::uint32_t);
+  std::size_t bytes = refs_.capacity() * sizeof(Ref);
   for (const Level& level : levels_) {
     bytes += level.bitmap.capacity() * sizeof(std::uint64_t) + level.table.capacity() * sizeof(Slot);
   }

@@ -31,6 +31,7 @@ struct ScanResult {
   ScanStatus status = ScanStatus::Clean;
   std::size_t slot = 0;         // 0-based record of the winning signature, when infected
   std::uint64_t matchEnd = 0;   // offset just past its occurrence
+  FilterCounts counts;          // how much work each stage did
 };
 
 struct ScanOptions {

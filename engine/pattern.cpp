@@ -50,10 +50,16 @@ ParsedPattern parsePattern(std::string_view text) {
     return out;
   }
   Piece current;
+  auto startPiece = [&] {
+    current = Piece{};
+    current.values.reserve(text.size() / 2);
+    current.masks.reserve(text.size() / 2);
+  };
   auto closePiece = [&] {
     if (current.size() > 0) out.pieces.push_back(std::move(current));
-    current = Piece{};
+    startPiece();
   };
+  startPiece();
   // Units are the character pairs 1-2, 3-4, ...; an odd last character belongs to none.
   for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
     const char a = text[i];

@@ -58,6 +58,7 @@ struct Tally {
   std::size_t infected = 0;
   std::size_t notScanned = 0;
   std::uint64_t bytes = 0;
+  qrx::engine::FilterCounts counts;
 };
 
 void usage() {
@@ -203,6 +204,11 @@ void scanOne(const Matcher& matcher, const std::string& path, Tally& tally, bool
     std::fprintf(stderr, "qrxscan: %s: not scanned: %s\n", path.c_str(), reason);
     return;
   }
+  tally.counts.positions += result.counts.positions;
+  tally.counts.bitmapPasses += result.counts.bitmapPasses;
+  tally.counts.atomHits += result.counts.atomHits;
+  tally.counts.windowPasses += result.counts.windowPasses;
+  tally.counts.pieceChecks += result.counts.pieceChecks;
   std::error_code ec;
   const auto size = fs::file_size(path, ec);
   if (!ec) tally.bytes += size;
@@ -278,6 +284,12 @@ int main(int argc, char** argv) {
   if (options.stats) {
     std::printf("# init-seconds: %.4f\n# scan-seconds: %.4f\n# bytes: %llu\n# engine-memory-bytes: %zu\n", initSeconds,
                 scanSeconds, static_cast<unsigned long long>(tally.bytes), matcher->memoryBytes());
+    const qrx::engine::FilterCounts& c = tally.counts;
+    std::printf("# positions: %llu\n# bitmap-passes: %llu\n# atom-hits: %llu\n# window-passes: %llu\n"
+                "# piece-checks: %llu\n",
+                static_cast<unsigned long long>(c.positions), static_cast<unsigned long long>(c.bitmapPasses),
+                static_cast<unsigned long long>(c.atomHits), static_cast<unsigned long long>(c.windowPasses),
+                static_cast<unsigned long long>(c.pieceChecks));
   }
   if (tally.infected > 0) return kExitInfected;
   return tally.notScanned > 0 ? kExitError : kExitClean;

@@ -65,6 +65,7 @@ class ScanSession {
   std::vector<Progress> progress_;
   std::vector<std::uint32_t> waiting_;  // signatures waiting for a piece without an atom
   std::optional<Best> best_;
+  FilterCounts counts_;
 };
 
 ScanSession::ScanSession(const Matcher& matcher, ByteSource& source, const ScanOptions& options)
@@ -80,12 +81,13 @@ ScanResult ScanSession::run() {
     pursueWaiting();
     const std::uint64_t limit = atEnd_ ? dataEnd_ : std::max(scanned_, dataEnd_ - std::min(dataEnd_, std::uint64_t{kMaxPieceLength}));
     const std::uint8_t* base = buffer_.get();
-    m_.index_.scan(base, scanned_ - bufferStart_, limit - bufferStart_,
+    m_.index_.scan(base, scanned_ - bufferStart_, limit - bufferStart_, counts_,
                    [this](std::uint32_t piece, std::size_t at) { onAtom(piece, bufferStart_ + at); });
     scanned_ = limit;
     if (atEnd_ || (best_ && scanned_ >= best_->end)) break;
   }
   ScanResult result;
+  result.counts = counts_;
   if (readError_) {
     result.status = ScanStatus::ReadError;
   } else if (best_) {
@@ -134,6 +136,7 @@ void ScanSession::onAtom(std::uint32_t pieceIndex, std::uint64_t atomPos) {
     const Progress& p = progress_[sig.state];
     if (p.next != piece.index || start < p.minStart) return;
   }
+  ++counts_.pieceChecks;
   if (!matchesAt(piece, start)) return;
   if (sig.pieceCount == 1) {
     record(sig, start + piece.length);

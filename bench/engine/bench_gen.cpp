@@ -1,16 +1,26 @@
 // Deterministic inputs for the engine benchmark: a signature set in the three tools' formats
 // and a corpus of real files from this machine with planted occurrences.
 //
-//   qrx_bench_gen OUT_DIR CORPUS_BYTES SIGNATURES SEED SOURCE_FOLDER...
+//   qrx_bench_gen [--executables] OUT_DIR CORPUS_BYTES SIGNATURES SEED SOURCE_FOLDER...
 //
 // Writes OUT_DIR/sigs.txt (qrxscan: name, tab, pattern), sigs.yar, sigs.ndb, corpus/ and
 // planted.txt (one line per planted file: path, tab, signature name).
+//
+// By default signature bytes are drawn from the byte frequencies of the source files and the
+// corpus is the files themselves. With --executables both come from the ELF and PE files among
+// the sources, as real signatures come from real programs: each signature is a window of an
+// executable with a few interior bytes changed, and the corpus is cut from executables (many
+// files of 1-64 KiB and some of 1-50 MiB), 3% of the files holding a planted occurrence.
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,6 +41,16 @@ struct Signature {
 };
 
 constexpr std::uint64_t kMaxFile = 32u << 20;
+
+bool startsWith(const fs::path& path, std::initializer_list<const char*> magics) {
+  std::ifstream in(path, std::ios::binary);
+  char m[4] = {};
+  in.read(m, 4);
+  return std::any_of(magics.begin(), magics.end(),
+                     [&](const char* magic) { return std::memcmp(m, magic, std::strlen(magic)) == 0; });
+}
+
+bool isExecutable(const fs::path& path) { return startsWith(path, {"\x7F" "ELF", "MZ"}); }
 
 bool compressed(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -69,6 +89,8 @@ std::array<double, 256> byteHistogram(const std::vector<fs::path>& files) {
   return counts;
 }
 
+void addWildcards(Signature& sig, std::mt19937_64& rng);
+
 Signature makeSignature(std::size_t slot, std::mt19937_64& rng, std::discrete_distribution<int>& byteDist) {
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   Signature sig;
@@ -82,7 +104,15 @@ Signature makeSignature(std::size_t slot, std::mt19937_64& rng, std::discrete_di
     run = (i > 0 && b == sig.units.back().value) ? run + 1 : 0;
     sig.units.push_back({Unit::Exact, b});
   }
-  const int kind = pick(0, 99);  // 60% plain, 25% "??", 10% nibbles, 5% one gap
+  addWildcards(sig, rng);
+  return sig;
+}
+
+// 60% stay plain, 25% get "??", 10% nibble wildcards, 5% one gap.
+void addWildcards(Signature& sig, std::mt19937_64& rng) {
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const int length = static_cast<int>(sig.units.size());
+  const int kind = pick(0, 99);
   auto interior = [&] { return static_cast<std::size_t>(pick(4, length - 5)); };
   if (kind >= 60 && kind < 85) {
     for (int n = pick(1, 4); n > 0; --n) sig.units[interior()].kind = Unit::Any;
@@ -92,7 +122,6 @@ Signature makeSignature(std::size_t slot, std::mt19937_64& rng, std::discrete_di
     const auto at = static_cast<std::size_t>(pick(8, length - 8));
     sig.units.insert(sig.units.begin() + static_cast<std::ptrdiff_t>(at), Unit{Unit::Gap, 0});
   }
-  return sig;
 }
 
 std::string hex2(std::uint8_t b) {
@@ -148,44 +177,119 @@ void plant(const Signature& sig, std::vector<char>& data, std::size_t at, std::m
   std::copy(bytes.begin(), bytes.end(), data.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
-}  // namespace
+// ---- Signatures and corpus cut from executables. ----
 
-int main(int argc, char** argv) {
-  if (argc < 6) {
-    std::fprintf(stderr, "usage: qrx_bench_gen OUT_DIR CORPUS_BYTES SIGNATURES SEED SOURCE_FOLDER...\n");
-    return 2;
+struct Executables {
+  std::vector<fs::path> files;
+  std::vector<std::uint64_t> sizes;
+  std::discrete_distribution<std::size_t> bySize;  // big files get picked more often
+
+  explicit Executables(const std::vector<fs::path>& candidates) {
+    for (const fs::path& path : candidates) {
+      std::error_code ec;
+      const auto size = fs::file_size(path, ec);
+      if (!ec && size >= 4096 && isExecutable(path)) {
+        files.push_back(path);
+        sizes.push_back(size);
+      }
+    }
+    bySize = std::discrete_distribution<std::size_t>(sizes.begin(), sizes.end());
   }
-  const fs::path out = argv[1];
-  const std::uint64_t corpusBytes = std::strtoull(argv[2], nullptr, 10);
-  const std::size_t sigCount = std::strtoul(argv[3], nullptr, 10);
-  std::mt19937_64 rng(std::strtoull(argv[4], nullptr, 10));
-  const std::vector<std::string> sources(argv + 5, argv + argc);
 
-  std::vector<fs::path> files = candidateFiles(sources);
-  if (files.empty()) {
-    std::fprintf(stderr, "qrx_bench_gen: no source files\n");
-    return 2;
+  // Up to `length` bytes of a random executable from a random offset.
+  std::vector<char> slice(std::mt19937_64& rng, std::size_t length) {
+    const std::size_t file = bySize(rng);
+    const std::uint64_t size = sizes[file];
+    const std::uint64_t at = size > length ? rng() % (size - length) : 0;
+    std::vector<char> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, size)));
+    std::ifstream in(files[file], std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(at));
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
   }
-  const auto histogram = byteHistogram(files);
-  std::discrete_distribution<int> byteDist(histogram.begin(), histogram.end());
-  std::vector<Signature> sigs;
-  for (std::size_t slot = 0; slot < sigCount; ++slot) sigs.push_back(makeSignature(slot, rng, byteDist));
-  fs::create_directories(out / "corpus");
-  writeSignatures(out, sigs);
+};
 
+// A window worth a signature: no long fill and some variety, as an analyst would pick.
+bool usableWindow(const std::vector<char>& w) {
+  std::array<bool, 256> seen{};
+  int distinct = 0;
+  for (std::size_t i = 0; i < w.size(); ++i) {
+    if (i >= 3 && w[i] == w[i - 1] && w[i] == w[i - 2] && w[i] == w[i - 3]) return false;
+    const auto b = static_cast<unsigned char>(w[i]);
+    distinct += !seen[b];
+    seen[b] = true;
+  }
+  return distinct * 3 >= static_cast<int>(w.size());
+}
+
+Signature cutSignature(std::size_t slot, Executables& exes, std::mt19937_64& rng) {
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const auto length = static_cast<std::size_t>(pick(16, 120));
+  std::vector<char> window;
+  do window = exes.slice(rng, length);
+  while (window.size() != length || !usableWindow(window));
+  Signature sig;
+  sig.name = "QrxBench_" + std::to_string(slot + 1);
+  for (char c : window) sig.units.push_back({Unit::Exact, static_cast<std::uint8_t>(c)});
+  addWildcards(sig, rng);
+  // A few changed exact bytes, so that the signature is not simply found in its source file.
+  for (int n = pick(1, 3); n > 0;) {
+    Unit& u = sig.units[static_cast<std::size_t>(pick(4, static_cast<int>(sig.units.size()) - 5))];
+    if (u.kind != Unit::Exact) continue;
+    u.value = static_cast<std::uint8_t>(u.value + pick(1, 255));
+    --n;
+  }
+  return sig;
+}
+
+// Writes the corpus: about 30% of the bytes in files of 1-64 KiB, the rest in files of
+// 1-50 MiB (sizes spread evenly on a log scale), each made of slices of executables.
+// Returns the number of files.
+std::size_t cutCorpus(const fs::path& out, std::uint64_t budget, Executables& exes, const std::vector<Signature>& sigs,
+                      std::mt19937_64& rng, std::ofstream& planted, std::uint64_t& total) {
+  const std::uint64_t smallBudget = budget * 3 / 10;
+  std::size_t index = 0;
+  while (total < budget) {
+    const bool small = total < smallBudget;
+    const double megabytes = std::exp(std::uniform_real_distribution<double>(0, std::log(50.0))(rng));
+    const auto size = small ? static_cast<std::size_t>(std::uniform_int_distribution<int>(1024, 65536)(rng))
+                            : static_cast<std::size_t>(megabytes * (1 << 20));
+    std::vector<char> data;
+    while (data.size() < size) {
+      const std::vector<char> part = exes.slice(rng, std::min<std::size_t>(size - data.size(), 4u << 20));
+      data.insert(data.end(), part.begin(), part.end());
+    }
+    const fs::path target = out / "corpus" / std::to_string(index / 1000) / (std::to_string(index) + ".bin");
+    fs::create_directories(target.parent_path());
+    if (rng() % 100 < 3) {
+      const Signature& sig = sigs[rng() % sigs.size()];
+      plant(sig, data, rng() % data.size(), rng);
+      planted << target.string() << '\t' << sig.name << '\n';
+    }
+    std::ofstream(target, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+    total += data.size();
+    ++index;
+  }
+  return index;
+}
+
+// Writes the corpus as copies of the source files (compressed ones left out), one in 97 with a
+// planted occurrence. Returns the number of files.
+std::size_t copyCorpus(const fs::path& out, std::uint64_t budget, std::vector<fs::path> files,
+                       const std::vector<Signature>& sigs, std::mt19937_64& rng, std::ofstream& planted,
+                       std::uint64_t& total) {
   std::shuffle(files.begin(), files.end(), rng);
-  std::ofstream planted(out / "planted.txt");
-  std::uint64_t total = 0;
   std::size_t index = 0;
   for (const fs::path& source : files) {
-    if (total >= corpusBytes) break;
+    if (total >= budget) break;
     if (compressed(source)) continue;
     std::ifstream in(source, std::ios::binary);
     std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const fs::path target = out / "corpus" / std::to_string(index / 1000) /
                             (std::to_string(index) + "_" + source.filename().string());
     fs::create_directories(target.parent_path());
-    if (index % 97 == 0) {  // about 1% of the files carry a signature
+    if (index % 97 == 0) {
       const Signature& sig = sigs[rng() % sigs.size()];
       plant(sig, data, data.empty() ? 0 : rng() % data.size(), rng);
       planted << target.string() << '\t' << sig.name << '\n';
@@ -194,6 +298,49 @@ int main(int argc, char** argv) {
     total += data.size();
     ++index;
   }
-  std::printf("%zu signatures, %zu files, %llu bytes\n", sigs.size(), index, static_cast<unsigned long long>(total));
+  return index;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool fromExecutables = argc > 1 && std::strcmp(argv[1], "--executables") == 0;
+  if (fromExecutables) {
+    --argc;
+    ++argv;
+  }
+  if (argc < 6) {
+    std::fprintf(stderr, "usage: qrx_bench_gen [--executables] OUT_DIR CORPUS_BYTES SIGNATURES SEED SOURCE_FOLDER...\n");
+    return 2;
+  }
+  const fs::path out = argv[1];
+  const std::uint64_t corpusBytes = std::strtoull(argv[2], nullptr, 10);
+  const std::size_t sigCount = std::strtoul(argv[3], nullptr, 10);
+  std::mt19937_64 rng(std::strtoull(argv[4], nullptr, 10));
+  const std::vector<std::string> sources(argv + 5, argv + argc);
+
+  const std::vector<fs::path> files = candidateFiles(sources);
+  std::optional<Executables> exes;
+  if (fromExecutables) exes.emplace(files);
+  if (files.empty() || (exes && exes->files.empty())) {
+    std::fprintf(stderr, "qrx_bench_gen: no source files\n");
+    return 2;
+  }
+  std::vector<Signature> sigs;
+  if (exes) {
+    for (std::size_t slot = 0; slot < sigCount; ++slot) sigs.push_back(cutSignature(slot, *exes, rng));
+  } else {
+    const auto histogram = byteHistogram(files);
+    std::discrete_distribution<int> byteDist(histogram.begin(), histogram.end());
+    for (std::size_t slot = 0; slot < sigCount; ++slot) sigs.push_back(makeSignature(slot, rng, byteDist));
+  }
+  fs::create_directories(out / "corpus");
+  writeSignatures(out, sigs);
+
+  std::ofstream planted(out / "planted.txt");
+  std::uint64_t total = 0;
+  const std::size_t count = exes ? cutCorpus(out, corpusBytes, *exes, sigs, rng, planted, total)
+                                 : copyCorpus(out, corpusBytes, files, sigs, rng, planted, total);
+  std::printf("%zu signatures, %zu files, %llu bytes\n", sigs.size(), count, static_cast<unsigned long long>(total));
   return 0;
 }

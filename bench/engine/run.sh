@@ -4,6 +4,10 @@
 #
 #   bench/engine/run.sh [CORPUS_MIB] [SIGNATURES] [RUNS]     (defaults: 1024 37999 3)
 #
+# Two signature sets, each with its own corpus (QRX_BENCH_SETS, default "own executables"):
+# "own" draws signature bytes from byte frequencies over real files of all kinds; "executables"
+# cuts signatures from executables and scans a corpus cut from executables.
+#
 # Inputs are generated once per size and seed under $QRX_BENCH_DIR (default /tmp/qrx-bench-engine).
 # Throughput is given by wall time and by CPU time (user + system): on a machine shared with
 # other work the second is the steadier figure.
@@ -17,9 +21,8 @@ RUNS=${3:-3}
 SEED=${QRX_BENCH_SEED:-20261210}
 WORK=${QRX_BENCH_DIR:-/tmp/qrx-bench-engine}
 BUILD=${QRX_BENCH_BUILD:-$WORK/build}
-DATA=$WORK/data-$CORPUS_MIB-$SIGNATURES-$SEED
+SETS=${QRX_BENCH_SETS:-own executables}
 CPU=${QRX_BENCH_CPU:-1}
-SOURCES=(/usr/lib /usr/share/doc /usr/include /usr/bin)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -38,11 +41,18 @@ build() {
   cmake --build "$BUILD" -j 2 --target qrxscan qrx_bench_gen >/dev/null
 }
 
+# generate SET: the signatures and corpus of one set, into $DATA.
 generate() {
   if [ -f "$DATA/done" ]; then return 0; fi
-  log "generating $SIGNATURES signatures and a $CORPUS_MIB MiB corpus in $DATA"
+  log "generating $SIGNATURES signatures ($1) and a $CORPUS_MIB MiB corpus in $DATA"
   rm -rf "$DATA"
-  "$BUILD/bin/qrx_bench_gen" "$DATA" $((CORPUS_MIB << 20)) "$SIGNATURES" "$SEED" "${SOURCES[@]}" >&2
+  if [ "$1" = executables ]; then
+    "$BUILD/bin/qrx_bench_gen" --executables "$DATA" $((CORPUS_MIB << 20)) "$SIGNATURES" "$SEED" \
+      /usr/lib /usr/bin /usr/x86_64-w64-mingw32 >&2
+  else
+    "$BUILD/bin/qrx_bench_gen" "$DATA" $((CORPUS_MIB << 20)) "$SIGNATURES" "$SEED" \
+      /usr/lib /usr/share/doc /usr/include /usr/bin >&2
+  fi
   : > "$DATA/empty.bin"
   touch "$DATA/done"
 }
@@ -79,10 +89,11 @@ measure() {
 # Megabytes per second for `bytes` over (total - load) seconds.
 rate() { awk -v b="$1" -v t="$2" -v l="$3" 'BEGIN { s = t - l; printf "%.0f", b / (s > 0.001 ? s : 0.001) / 1e6 }'; }
 
-main() {
-  need_packages
-  build
-  generate
+# bench_set SET: one table of the three tools on one signature set and its corpus.
+bench_set() {
+  DATA=$WORK/data-$1-$CORPUS_MIB-$SIGNATURES-$SEED
+  generate "$1"
+  printf '\n### signatures: %s\n' "$1"
   local bytes
   bytes=$(du -sb "$DATA/corpus" | cut -f1)
   log "warming the page cache"
@@ -119,6 +130,15 @@ main() {
     "$(awk -v b="$bytes" -v s="$read_s" 'BEGIN { print b / (s > 0.001 ? s : 0.001) / 1e6 }')"
   printf 'qrxscan names not among the rules YARA matched in the same file: %s\n' "$names_ok"
   printf 'planted files qrxscan missed: %s\n' "$(cut -f1 "$DATA/planted.txt" | sort -u | comm -23 - "$WORK/qrx.files" | wc -l)"
+  # Where the filter's work goes: positions, bitmap passes, atom hits, window passes, piece checks.
+  "$BUILD/bin/qrxscan" -q --stats -s "$DATA/sigs.txt" "$DATA/corpus" | grep -E '^# (positions|bitmap|atom|window|piece)' || true
+}
+
+main() {
+  need_packages
+  build
+  local set
+  for set in $SETS; do bench_set "$set"; done
 }
 
 main "$@"
