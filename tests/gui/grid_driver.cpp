@@ -162,8 +162,15 @@ class TDriver {
     if (button == nullptr) return "(no removal button)";
     RECT r;
     GetWindowRect(button, &r);
-    if (!RealClick({(r.left + r.right) / 2, (r.top + r.bottom) / 2})) return "(click failed)";
-    HWND box = WaitForTopWindow("#32770", caption, 15000);
+    // Under Wine a click that follows the closing of a box too closely can be lost while the
+    // X focus comes back to the main window: the click is repeated (the box, once shown, is
+    // modal, so a repeat never presses the button twice).
+    WaitFor([&] { return GetForegroundWindow() == Main_; }, 10000);
+    HWND box = nullptr;
+    for (int attempt = 0; attempt < 3 && box == nullptr; ++attempt) {
+      if (!RealClick({(r.left + r.right) / 2, (r.top + r.bottom) / 2})) return "(click failed)";
+      box = WaitForTopWindow("#32770", caption, 10000);
+    }
     if (box == nullptr) return "(no box)";
     const std::string text = MessageBoxText(box);
     Press(Find(box, "OK"));
