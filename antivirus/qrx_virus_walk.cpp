@@ -122,6 +122,7 @@ bool TVirusWalk::ScanArchive(const std::string& archivePath) {
   {
     TBriskUnzip unzip(nullptr);
     if (unzip.SetZipFileName(archivePath.c_str()) && unzip.SetTargetDirectory(folder.c_str())) {
+      unzip.SetExtractHiddenMembers(true);
       unzip.SetReportHandler(ExtractionReport);
       unzip.ExtractFiles();
     }
@@ -141,9 +142,12 @@ bool TVirusWalk::ScanArchive(const std::string& archivePath) {
 
 // Lists the archive and takes its members and declared sizes from what the outermost archive
 // may still unpack. False when it is no archive the extractor can read, or when it does not fit.
+// The members hidden outside the directory count too: they are unpacked as well, since a
+// payload put in front of a clean archive must not escape the scan.
 bool TVirusWalk::TakeFromBudget(const std::string& archivePath) {
   TBriskUnzip lister(nullptr);
   if (!lister.SetZipFileName(archivePath.c_str())) return false;
+  lister.SetExtractHiddenMembers(true);
   lister.SetReportHandler(ListingReport);
   Listed = {};
   if (lister.ListFiles() < 0) return false;

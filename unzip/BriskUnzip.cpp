@@ -292,15 +292,23 @@ int32_t TBriskUnzip::ListFiles() {
   if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return UZ_NO_DIRECTORY;
   TTotals selected;
   int32_t count = 0;
-  for (; status == UZ_OK; status = NextCentralEntry(cursor)) {
-    if (!TakeIfSelected(cursor, selected)) continue;
-    FillFromEntry(report, cursor);
-    CopyFileName(report, cursor.Name);
+  auto listMember = [&](const TZipCursor& member) {
+    if (!TakeIfSelected(member, selected)) return;
+    FillFromEntry(report, member);
+    CopyFileName(report, member.Name);
     report.IsFolder = false;
     report.Status = UZ_REPORT_PROGRESS;
     ++count;
     ReportHandler(0, &report);
-  }
+  };
+  // The hidden members that ExtractFiles would take, so that a caller can weigh them too.
+  TZipCursor unlisted;
+  TUnlistedScan scan;
+  const bool scanUnlisted = ExtractHiddenFlag && StartUnlistedScan(ZipFileName(), cursor, unlisted, scan);
+  for (; status == UZ_OK; status = NextCentralEntry(cursor)) listMember(cursor);
+  if (scanUnlisted)
+    while (NextUnlistedMember(unlisted, scan) == UZ_OK) listMember(unlisted);
+  CloseCentralDirectory(unlisted);
   CloseCentralDirectory(cursor);
   SendEndReport(ZipFileName(), selected, count, ReportHandler);
   return count;

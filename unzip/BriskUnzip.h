@@ -35,7 +35,7 @@ public:
   // Decodes every selected member and checks its CRC without creating any file or folder;
   // reports as ExtractFiles does, with the stored names. No target folder is needed.
   virtual int32_t TestFiles();
-  // Off by default. When set, ExtractFiles and TestFiles also take the members that local
+  // Off by default. When set, ListFiles, ExtractFiles and TestFiles also take the members that local
   // headers show outside the directory's members and the directory (such as a first
   // archive concatenated in front of the listed one), after the listed ones: named by their
   // local headers, selected by FilesToExtract, bounded by their local sizes, reported and

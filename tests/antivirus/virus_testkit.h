@@ -24,7 +24,7 @@ TZipMember ShrunkMember(const std::string& name, const TBytes& content);
 TZipMember ImplodedMember(const std::string& name, const TBytes& content);
 // A member whose data fails its CRC: the extractor drops it and goes on.
 TZipMember CrcDamagedMember(const std::string& name);
-// A member whose deflate data is corrupt: the extractor stops the whole archive there.
+// A member whose deflate data is corrupt: the extractor drops it and goes on.
 TZipMember CorruptDeflateMember(const std::string& name);
 
 TBytes Zip(const std::vector<TZipMember>& members);

@@ -158,12 +158,17 @@ const TArchiveCase kInfectedArchives[] = {
        return Zip({DeflatedMember("notes.txt", UnzipTestKit::TextBytes(700, 3)),
                    DeflatedMember("inner/inner.zip", Zip({DeflatedMember("eicar.com", Eicar())}))});
      }},
-    {"prefixed", [] {
+    {"behind a self-extractor's stub", [] {
        UnzipTestKit::TZipLayout layout;
-       layout.Prefix = UnzipTestKit::RandomBytes(3000, 4);
-       // The extractor seeks the first header in the first three quarters of the file.
+       layout.Prefix = UnzipTestKit::RandomBytes(300000, 4);
        return UnzipTestKit::BuildZip({DeflatedMember("eicar.com", Eicar()),
                                       StoredMember("bulk.bin", UnzipTestKit::RandomBytes(12000, 5))}, layout);
+     }},
+    {"hidden in front of a clean archive", [] {
+       TBytes both = Zip({DeflatedMember("eicar.com", Eicar())});
+       const TBytes clean = Zip({DeflatedMember("readme.txt", UnzipTestKit::TextBytes(900, 6))});
+       both.insert(both.end(), clean.begin(), clean.end());
+       return both;
      }},
     {"after a member with a bad CRC", [] { return Zip({CrcDamagedMember("bad.txt"), DeflatedMember("eicar.com", Eicar())}); }},
 };
@@ -212,7 +217,7 @@ TEST_F(VirusWalkTest, AFileThatIsNoArchiveGoesToTheEngine) {
   EXPECT_TRUE(TempLeftOvers().empty());
 }
 
-TEST_F(VirusWalkTest, AnArchiveCutShortByADamagedMemberIsStillSearched) {
+TEST_F(VirusWalkTest, AnArchiveWithACorruptMemberIsStillSearched) {
   Plant("damaged.zip", Zip({CorruptDeflateMember("broken.bin"), StoredMember("eicar.com", Eicar())}));
   EXPECT_EQ(1, Walk());
   ASSERT_EQ(1u, Finds.size());

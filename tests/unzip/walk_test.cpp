@@ -53,6 +53,11 @@ protected:
     Unzip.SetReportHandler(RecordReport);
     return Unzip.ExtractFiles();
   }
+  int32_t List(const std::string& archive) {
+    Unzip.SetZipFileName(archive.c_str());
+    Unzip.SetReportHandler(RecordReport);
+    return Unzip.ListFiles();
+  }
 
   TTempFolder Scratch;
   TBriskUnzip Unzip{nullptr};
@@ -371,6 +376,7 @@ TEST_F(TWalkTest, HiddenMembersOfAConcatenatedArchive) {
 
   EXPECT_EQ(Extract(Scratch / "archive.zip"), 2);
   EXPECT_EQ(Written(), (std::vector<std::string>{"T/readme.txt", "T/same.txt"}));
+  EXPECT_EQ(List(Scratch / "archive.zip"), 2);
 
   QrxPlatform::RemoveTree(Target().c_str());
   ClearReports();
@@ -383,6 +389,15 @@ TEST_F(TWalkTest, HiddenMembersOfAConcatenatedArchive) {
   EXPECT_EQ(ReadFile(InTarget("same.txt_2")), kA);
   EXPECT_EQ(ReadFile(InTarget("deferred.txt")), hiddenDeferred.Content);
   EXPECT_EQ(StatusSequence().back(), UZ_REPORT_ARCHIVE_END);
+  // The listing shows what the extraction takes, with the local headers' sizes.
+  ClearReports();
+  EXPECT_EQ(List(Scratch / "archive.zip"), 5);
+  std::vector<std::pair<std::string, int64_t>> listed;
+  for (const TRecordedReport& report : Recorded)
+    if (report.Status == UZ_REPORT_PROGRESS) listed.emplace_back(report.FileName, report.UnpackedSize);
+  const int64_t a = static_cast<int64_t>(kA.size()), b = static_cast<int64_t>(kB.size());
+  EXPECT_EQ(listed, (std::vector<std::pair<std::string, int64_t>>{
+                        {"readme.txt", b}, {"same.txt", b}, {"payload.exe", a}, {"same.txt", a}, {"deferred.txt", 3000}}));
 }
 
 // An empty end record put after an archive hides all of it from a walk of the directory.
