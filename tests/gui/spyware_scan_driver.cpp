@@ -2,7 +2,7 @@
 // Windows folder, as a user would: the status texts of both phases and the summary, the mode
 // "REGISTRY" without the file phase, hidden and system files shown and folders never, and the
 // stop in either phase with its single end message; the rows of seeded spyware registrations,
-// read from the grid, without and with automatic removal. It runs a copy of the program whose
+// read from the grid, without and with automatic removal; both workers finding threats at once. It runs a copy of the program whose
 // database lists the default database's test identifiers, the spyware one twice. It seeds the
 // keys and files it needs and removes them when it ends.
 //
@@ -183,6 +183,7 @@ class TDriver {
       FindSeededSpyware();
       StopDuringTheRegistryPhase();
       StopDuringTheFilePhase();
+      BothWorkersFind();
       PostMessageA(Main_, WM_CLOSE, 0, 0);
       if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
       Expect(Program_.WaitForExit(15000), "the program ends");
@@ -368,6 +369,33 @@ class TDriver {
                                      [](const std::string& text) { return StartsWith(text, kFileStatus); });
     Expect(files >= 1 && files <= 3, "stop in the file phase: it ends at once (" + std::to_string(files) + " file texts seen)");
     ExpectSummary(seen, kInterrupted, "stop in the file phase");
+  }
+
+  // The antivirus quick scan finds two EICAR files in the Windows folder while the antispyware
+  // scan finds the seeded registrations: every threat gets its own row, numbered in one
+  // sequence with no row overwritten or left empty between, and the scan ends with one message.
+  void BothWorkersFind() {
+    const TSeededSpyware seeded(Scratch_);
+    const std::string eicar = "X5O!P%@AP[4\\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*";
+    const std::string infected[] = {WindowsFolder() + "qrxboth1.com", WindowsFolder() + "qrxboth2.com"};
+    for (const std::string& file : infected) WriteFile(file, eicar);
+    ChooseOption("Analyse de la base de registres uniquement");
+    const TScanSeen seen = Scan();
+    const std::vector<TGridRow> all = ReadGrid(Grid_);
+    const std::vector<TGridRow> rows = ThreatRows();
+    int viruses = 0, spyware = 0;
+    for (const TGridRow& row : rows) {
+      viruses += row.Cells[2].Text == "Virus EICAR-Test-File";
+      spyware += row.Cells[2].Text == "Spyware" || row.Cells[2].Text == "Barre d'outils";
+    }
+    Expect(viruses == 2 && spyware == 3,
+           "both workers: two virus rows and three spyware rows (" + std::to_string(viruses) + ", " + std::to_string(spyware) + ")");
+    bool contiguous = all.size() >= rows.size();
+    for (size_t n = 0; contiguous && n < rows.size(); ++n) contiguous = !all[n].Cells[1].Text.empty();
+    Expect(contiguous, "both workers: the threats fill the first rows, one after the other");
+    Expect(RowOf(rows, infected[0]) && RowOf(rows, infected[1]), "both workers: each infected file has its row");
+    Expect(seen.EndMessage == kFinished && !seen.SecondMessage, "both workers: one end message, \"Analyse terminée\"");
+    for (const std::string& file : infected) DeleteFileA(file.c_str());
   }
 
   TChecks Checks_;
