@@ -12,10 +12,10 @@ const char* FailureText(std::int32_t code) {
 
 }  // namespace
 
-void LoadBhoDatabase() { LoadBhoDatabaseFrom(ProgramFolder()); }
+TLoadResult LoadBhoDatabase() { return LoadBhoDatabaseFrom(ProgramFolder()); }
 
-void LoadBhoDatabaseFrom(const std::string& folder) {
+TLoadResult LoadBhoDatabaseFrom(const std::string& folder) {
   const std::int32_t code = ReadBhoFile(folder + "qrx_bhotb.dat");
-  if (code == BhoReadOk) return;
-  ReportStartupFailure(FailureText(code), "Erreur");
+  if (code == BhoReadOk) return std::nullopt;
+  return TLoadFailure{FailureText(code), "Erreur"};
 }

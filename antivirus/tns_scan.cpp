@@ -1,17 +1,15 @@
 #include "tns_scan.h"
 
-void LoadSignatures() { LoadSignaturesFrom(ProgramFolder()); }
+TLoadResult LoadSignatures() { return LoadSignaturesFrom(ProgramFolder()); }
 
-void LoadSignaturesFrom(const std::string& folder) {
-  if (!LoadSignatureFile(folder + "QRX_SIG.DAT")) {
-    ReportStartupFailure("Impossible de charger le fichier de signatures", "Erreur fichier");
-    return;
-  }
+TLoadResult LoadSignaturesFrom(const std::string& folder) {
+  if (!LoadSignatureFile(folder + "QRX_SIG.DAT"))
+    return TLoadFailure{"Impossible de charger le fichier de signatures", "Erreur fichier"};
   AppendSignatureFile(folder + "QRX_SIG2.DAT");  // optional: whatever it held before a failure stays
   // Only the filled slots: records past the table's capacity were counted but not stored.
-  if (InitScan(SignatureTable(), FilledSignatureSlots()) != 0) {
-    ReportStartupFailure("Impossible d'initialiser DLL scan (initscan)", "Erreur");
-  }
+  if (InitScan(SignatureTable(), FilledSignatureSlots()) != 0)
+    return TLoadFailure{"Impossible d'initialiser DLL scan (initscan)", "Erreur"};
+  return std::nullopt;
 }
 
 bool ScanFileWithEngine(const std::string& path, TVirusInfo& info) {

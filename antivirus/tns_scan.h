@@ -8,11 +8,11 @@
 #include "tns_signature_file.h"
 
 // Start-up, on the UI thread: loads QRX_SIG.DAT and then QRX_SIG2.DAT from the program's
-// folder and primes the engine with the table. A failure is shown in a box and ends the program
-// at the first turn of the event loop; a bad pattern unit raises ConversionError to the caller.
-void LoadSignatures();
+// folder and primes the engine with the table. Answers the box a failure asks for; a bad
+// pattern unit raises ConversionError to the caller.
+TLoadResult LoadSignatures();
 // The same with the files taken from `folder` (ending with a backslash).
-void LoadSignaturesFrom(const std::string& folder);
+TLoadResult LoadSignaturesFrom(const std::string& folder);
 
 // Asks the engine about the file at `path`. False, with `info` left alone, when the engine did
 // not scan it.

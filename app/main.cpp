@@ -4,11 +4,11 @@
 #include <commctrl.h>
 
 #include "Splash.h"
-#include "tn_bho_tb.h"
-#include "tns_scan.h"
 #include "qrx_MiseAjourDlg.h"
 #include "qrx_application.h"
 #include "qrx_main.h"
+#include "qrx_startup_loading.h"
+#include "tn_dll_sscan_header.h"
 
 #ifdef QRX_TEST_ROWS
 // Only in the test build of the program (tests/gui): rows given on the command line are put in
@@ -27,10 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, [[maybe_unused]] LPSTR command
     splash->ShowAndPaint();
     Application.SetTitle("Quorvex");
     TScanWorkerFactory workers;
-    TFormQuorvex form(workers, [] {
-      LoadSignatures();
-      LoadBhoDatabase();
-    });
+    TFormQuorvex form(workers, LoadDataFiles);
     TMiseAJourDlg updateNotice;
     splash.reset();
 #ifdef QRX_TEST_ROWS

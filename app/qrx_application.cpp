@@ -113,6 +113,8 @@ LRESULT CALLBACK TApplication::HandOverProc(HWND window, UINT message, WPARAM wP
     (*reinterpret_cast<const std::function<void()>*>(lParam))();
   } catch (const std::exception& error) {
     Application.ShowException(error);
+  } catch (...) {
+    Application.ShowException(UnknownError());
   }
   return 1;
 }

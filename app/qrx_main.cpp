@@ -95,6 +95,8 @@ TFormQuorvex::TFormQuorvex(TScanWorkerFactory& workers, TDataLoader loadDataFile
     FormCreate();
   } catch (const std::exception& error) {
     Application.ShowException(error);
+  } catch (...) {
+    Application.ShowException(UnknownError());
   }
 }
 

@@ -30,6 +30,8 @@ HWND ChildOf(UINT message, LPARAM lParam) {
 
 }  // namespace
 
+std::runtime_error UnknownError() { return std::runtime_error("Erreur inattendue"); }
+
 void SetUncaughtErrorHandler(std::function<void(const std::exception&)> handler) {
   UncaughtErrorHandler = std::move(handler);
 }
@@ -102,6 +104,10 @@ LRESULT TWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     return result;
   } catch (const std::exception& error) {
     ReportUncaught(error);
+    return 0;
+  } catch (...) {
+    // Nothing may unwind through the system's code that called the window procedure.
+    ReportUncaught(UnknownError());
     return 0;
   }
 }

@@ -9,8 +9,11 @@
 
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
+// What stands for an exception that is not a std::exception when it reaches the handler.
+std::runtime_error UnknownError();
 void SetUncaughtErrorHandler(std::function<void(const std::exception&)> handler);
 
 // Tag of the widgets that the skinning look leaves alone.

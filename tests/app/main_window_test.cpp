@@ -298,6 +298,18 @@ TEST_F(MainWindowTest, ErrorEscapingAHandlerGoesToTheErrorReport) {
   EXPECT_TRUE(IsWindow(Form->Handle()));
 }
 
+// Not every error is a std::exception: none may unwind through the system's window code.
+TEST_F(MainWindowTest, AnErrorOfAnyKindEscapingAHandlerGoesToTheErrorReport) {
+  struct FailingServices : TRecordingServices {
+    void ShellOpen(HWND, const std::string&, int) override { throw 42; }
+  } failing;
+  Open();
+  ClickLink(*Form->URLLabel1);
+  ASSERT_EQ(1u, failing.Boxes.size());
+  EXPECT_EQ("Erreur inattendue.", failing.Boxes[0].Text);
+  EXPECT_TRUE(IsWindow(Form->Handle()));
+}
+
 TEST_F(MainWindowTest, ErrorInFormCreateIsReportedAndTheWindowStillOpens) {
   struct FailingServices : TRecordingServices {
     unsigned LogicalProcessorCount() override { throw std::runtime_error("'1G' n'est pas une valeur entière correcte"); }

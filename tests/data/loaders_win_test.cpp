@@ -1,5 +1,6 @@
-// The program's start-up loaders and engine binding, in the Windows build: the boxes they show,
-// the termination they request, and what the engine (a recording double) is handed.
+// The program's start-up loaders and engine binding, in the Windows build: the failures they
+// answer (shown by start-up, never by themselves), and what the engine (a recording double) is
+// handed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include "data_test_files.h"
 #include "qrx_application.h"
 #include "qrx_services.h"
+#include "qrx_startup_loading.h"
 #include "tn_bho_tb.h"
 #include "tn_sscan_double.h"
 #include "tns_scan.h"
@@ -75,6 +77,13 @@ class LoaderTest : public ::testing::Test {
 
   std::string Folder() const { return Dir / ""; }
 
+  // A loader answers its failure and leaves showing it and ending the program to start-up.
+  void ExpectFailure(const TLoadResult& result, const std::string& text, const std::string& caption) {
+    EXPECT_EQ(result, (TLoadFailure{text, caption}));
+    EXPECT_TRUE(Services.Boxes.empty());
+    EXPECT_FALSE(Application.Terminated());
+  }
+
   TTempDir Dir;
   TBoxRecorder Services;
   TEngineDoubleState* Engine = nullptr;
@@ -83,7 +92,7 @@ class LoaderTest : public ::testing::Test {
 TEST_F(LoaderTest, BothFilesAreLoadedAndHandedToTheEngine) {
   Dir.Write("QRX_SIG.DAT", SignatureFile({{"First", "4D5A"}, {"Second", "4142"}}));
   Dir.Write("QRX_SIG2.DAT", SignatureFile({{"Third", "4344"}}));
-  LoadSignaturesFrom(Folder());
+  EXPECT_EQ(LoadSignaturesFrom(Folder()), std::nullopt);
   EXPECT_TRUE(Services.Boxes.empty());
   EXPECT_FALSE(Application.Terminated());
   ASSERT_EQ(Engine->InitCalls, 1);
@@ -121,27 +130,34 @@ TEST_F(LoaderTest, FileCasesGiveTheirBoxesAndCounts) {
     if (!c.MissingFirst) Dir.Write("QRX_SIG.DAT", c.First);
     if (!c.Second.empty()) Dir.Write("QRX_SIG2.DAT", c.Second);
 
-    ASSERT_NO_THROW(LoadSignaturesFrom(Folder()));
+    TLoadResult result;
+    ASSERT_NO_THROW(result = LoadSignaturesFrom(Folder()));
     EXPECT_EQ(Engine->InitCalls, c.InitCalls);
     EXPECT_EQ(Engine->Count, c.Count);
     if (c.MissingFirst) {
-      ASSERT_EQ(Services.Boxes.size(), 1u);
-      EXPECT_EQ(Services.Boxes[0].Text, SignaturesFailed);
-      EXPECT_EQ(Services.Boxes[0].Caption, "Erreur fichier");
-      EXPECT_EQ(Services.Boxes[0].Flags, ErrorBox);
-      EXPECT_TRUE(Application.Terminated());
+      ExpectFailure(result, SignaturesFailed, "Erreur fichier");
       EXPECT_EQ(SignatureTable(), nullptr);
     } else {
+      EXPECT_EQ(result, std::nullopt);
       EXPECT_TRUE(Services.Boxes.empty());
-      EXPECT_FALSE(Application.Terminated());
     }
   }
 }
 
-TEST_F(LoaderTest, RefusedInitialisationIsReportedAndEndsTheProgram) {
+TEST_F(LoaderTest, RefusedInitialisationIsAFailure) {
   Dir.Write("QRX_SIG.DAT", SignatureFile({{"A", "4142"}}));
   Engine->InitAnswer = 3;
-  LoadSignaturesFrom(Folder());
+  ExpectFailure(LoadSignaturesFrom(Folder()), EngineRefused, "Erreur");
+}
+
+// Start-up shows each failure in an error box and asks the program to end; a success shows
+// nothing.
+TEST_F(LoaderTest, StartupShowsTheFailureAndEndsTheProgram) {
+  ReportStartupFailure(std::nullopt);
+  EXPECT_TRUE(Services.Boxes.empty());
+  EXPECT_FALSE(Application.Terminated());
+
+  ReportStartupFailure(TLoadFailure{EngineRefused, "Erreur"});
   ASSERT_EQ(Services.Boxes.size(), 1u);
   EXPECT_EQ(Services.Boxes[0].Text, EngineRefused);
   EXPECT_EQ(Services.Boxes[0].Caption, "Erreur");
@@ -171,7 +187,7 @@ TEST_F(LoaderTest, BadUnitEscapesWithoutBoxOrTermination) {
 TEST_F(LoaderTest, EngineIsToldOnlyTheFilledSlots) {
   Dir.Write("QRX_SIG.DAT", NumberedSignatureFile(30000, "F"));
   Dir.Write("QRX_SIG2.DAT", NumberedSignatureFile(8001, "S", 30001));
-  LoadSignaturesFrom(Folder());
+  EXPECT_EQ(LoadSignaturesFrom(Folder()), std::nullopt);
   EXPECT_EQ(SignatureCount(), 38001);
   EXPECT_EQ(Engine->Count, 37999);
   EXPECT_EQ(RecordName(Engine->LastRecord), "S37999");
@@ -185,10 +201,7 @@ TEST_F(LoaderTest, MissingLibraryOrExportIsARefusedInitialisation) {
     SetUp();
     Services.Boxes.clear();
     EXPECT_FALSE(BindScanEngine(library));
-    LoadSignaturesFrom(Folder());
-    ASSERT_EQ(Services.Boxes.size(), 1u);
-    EXPECT_EQ(Services.Boxes[0].Text, EngineRefused);
-    EXPECT_TRUE(Application.Terminated());
+    ExpectFailure(LoadSignaturesFrom(Folder()), EngineRefused, "Erreur");
     TVirusInfo info;
     EXPECT_FALSE(ScanFileWithEngine("C:\\file.txt", info)) << "nothing is scanned";
   }
@@ -253,8 +266,7 @@ TEST_F(LoaderTest, DefaultDataFromTheProgramFolderPrimeTheRealEngine) {
   TCurrentFolder elsewhere(Folder());  // the data are found beside the program, never here
   ReleaseScanEngine();
   ASSERT_TRUE(BindScanEngine());
-  LoadSignatures();
-  EXPECT_TRUE(Services.Boxes.empty());
+  EXPECT_EQ(LoadSignatures(), std::nullopt);
   EXPECT_GE(FilledSignatureSlots(), 2);
 
   const std::string eicar = R"(X5O!P%@AP[4\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*)";
@@ -272,11 +284,11 @@ struct TBhoCase {
   const char* Label;
   std::string Bytes;
   bool Missing;
-  const char* Text;  // nullptr: no box
+  const char* Text;  // nullptr: a success
   std::int32_t Count;
 };
 
-TEST_F(LoaderTest, DatabaseCasesGiveTheirBoxes) {
+TEST_F(LoaderTest, DatabaseCasesGiveTheirFailures) {
   const TBhoCase cases[] = {
       {"missing", "", true, "Fichier qrx_bhotb.dat introuvable", 0},
       {"empty", "", false, "Fichier qrx_bhotb.dat introuvable", 0},
@@ -290,18 +302,12 @@ TEST_F(LoaderTest, DatabaseCasesGiveTheirBoxes) {
     Services.Boxes.clear();
     std::filesystem::remove(Dir / "qrx_bhotb.dat");
     if (!c.Missing) Dir.Write("qrx_bhotb.dat", c.Bytes);
-    LoadBhoDatabaseFrom(Folder());
+    const TLoadResult result = LoadBhoDatabaseFrom(Folder());
     EXPECT_EQ(BhoCount(), c.Count);
-    if (c.Text == nullptr) {
-      EXPECT_TRUE(Services.Boxes.empty());
-      EXPECT_FALSE(Application.Terminated());
-      continue;
-    }
-    ASSERT_EQ(Services.Boxes.size(), 1u);
-    EXPECT_EQ(Services.Boxes[0].Text, c.Text);
-    EXPECT_EQ(Services.Boxes[0].Caption, "Erreur");
-    EXPECT_EQ(Services.Boxes[0].Flags, ErrorBox);
-    EXPECT_TRUE(Application.Terminated());
+    if (c.Text == nullptr)
+      EXPECT_EQ(result, std::nullopt);
+    else
+      ExpectFailure(result, c.Text, "Erreur");
   }
 }
 

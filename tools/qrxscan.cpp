@@ -2,7 +2,7 @@
 //
 //   qrxscan [-q] [--stats] [-z] (-s SIGNATURES | -d DATA_FILE) ... PATH ...
 //
-// SIGNATURES is a text file of signatures, one a line: name, tab, pattern (PATTERNS.md);
+// SIGNATURES is a text file of signatures, one a line: name, tab, pattern (engine/PATTERNS.md);
 // DATA_FILE a signature file of the program (QRX_SIG.DAT, QRX_SIG2.DAT). Signatures are
 // numbered in the order of the options. With -z, files named *.zip are unpacked and their
 // members scanned, archives inside them too, as the program does; a find inside one is
@@ -22,12 +22,8 @@
 
 #include "matcher.h"
 #include "signature_entry.h"
-#ifdef QRXSCAN_DATA_FILES
 #include "tns_signature_file.h"
-#endif
-#ifdef QRXSCAN_ARCHIVES
 #include "qrx_virus_walk.h"
-#endif
 
 namespace fs = std::filesystem;
 using qrx::engine::Matcher;
@@ -74,10 +70,8 @@ bool parseArguments(int argc, char** argv, Options& options) {
       options.quiet = true;
     } else if (arg == "--stats") {
       options.stats = true;
-#ifdef QRXSCAN_ARCHIVES
     } else if (arg == "-z") {
       options.archives = true;
-#endif
     } else if (!arg.empty() && arg[0] == '-') {
       return false;
     } else {
@@ -125,7 +119,6 @@ bool readSignatureFile(const std::string& path, std::vector<std::uint8_t>& table
   return true;
 }
 
-#ifdef QRXSCAN_DATA_FILES
 // Appends the records of a signature file, read as the program reads it; warns about the
 // signatures the engine will ignore. False when the file can't be read or holds a bad unit.
 bool readDataFile(const std::string& path, std::vector<std::uint8_t>& table) {
@@ -149,12 +142,6 @@ bool readDataFile(const std::string& path, std::vector<std::uint8_t>& table) {
   }
   return true;
 }
-#else
-bool readDataFile(const std::string& path, std::vector<std::uint8_t>&) {
-  std::fprintf(stderr, "qrxscan: %s: this build reads no signature data files\n", path.c_str());
-  return false;
-}
-#endif
 
 const char* notScannedReason(ScanStatus status) {
   switch (status) {
@@ -165,7 +152,6 @@ const char* notScannedReason(ScanStatus status) {
   }
 }
 
-#ifdef QRXSCAN_ARCHIVES
 // Unpacks a ZIP archive and scans its members through the program's own walk. False when the
 // file is no archive that could be unpacked: it is then scanned as a file.
 bool scanArchive(const Matcher& matcher, const std::string& path, Tally& tally) {
@@ -191,9 +177,6 @@ bool scanArchive(const Matcher& matcher, const std::string& path, Tally& tally) 
   if (!ec) tally.bytes += size;
   return true;
 }
-#else
-bool scanArchive(const Matcher&, const std::string&, Tally&) { return false; }
-#endif
 
 void scanOne(const Matcher& matcher, const std::string& path, Tally& tally, bool archives) {
   if (archives && scanArchive(matcher, path, tally)) return;

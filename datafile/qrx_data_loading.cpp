@@ -4,9 +4,6 @@
 
 #include <vector>
 
-#include "qrx_application.h"
-#include "qrx_services.h"
-
 namespace {
 
 std::string ExecutablePath() {
@@ -26,9 +23,4 @@ std::string ProgramFolder() {
   folder.erase(folder.find_last_of("\\/") + 1);  // keeps the separator; empty when there is none
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   return folder;
-}
-
-void ReportStartupFailure(const std::string& text, const std::string& caption) {
-  Services().ShowMessage(nullptr, text, caption, MB_OK | MB_ICONERROR);
-  Application.Terminate();
 }
