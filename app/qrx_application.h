@@ -1,6 +1,10 @@
 #pragma once
 // The application object: its title, the termination request, the event loop, the hand-over
 // window through which workers run code on the UI thread, and the error report.
+//
+// Errors at the program's boundary: whatever a handler or a handed-over item throws is caught
+// there and shown in one error box titled with the program's name; a failed start-up load is
+// shown in its own box and ends the program.
 #include <windows.h>
 
 #include <atomic>

@@ -1,6 +1,9 @@
 #pragma once
 // Worker threads and their hand-over to the UI thread.
 //
+// Errors: nothing thrown leaves a thread. A body that throws has simply ended (its completion
+// notice still runs); a handed-over item that throws is reported on the UI thread.
+//
 // How it works: a worker never touches a widget. It hands each item (a status text, a progress
 // step, a found threat) to the UI thread with Synchronize, which sends a message to the
 // application's hand-over window and waits until the UI thread has run the item; the item's

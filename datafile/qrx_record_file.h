@@ -1,6 +1,10 @@
 #pragma once
 // Reading a data file as a plain sequence of fixed-size records: a header record first, then
 // the entries. Bytes after the last whole record are never read.
+//
+// Errors in the data-file layer: reading returns an outcome code (TRecordFileOutcome here, the
+// codecs' own codes above it); only a pattern unit that is not hexadecimal throws
+// ConversionError. Nothing here shows anything.
 #include <cstddef>
 #include <cstdio>
 #include <functional>

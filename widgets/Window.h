@@ -4,7 +4,9 @@
 // Every window of ours keeps its object in GWLP_USERDATA. Notifications that a child sends
 // to its parent (WM_COMMAND, WM_DRAWITEM, WM_CTLCOLOR...) are handed back to the child's
 // object, so that a control handles its own clicks and colours whatever its container.
-// No exception leaves a window procedure: it is handed to the uncaught-error handler.
+// Errors at this layer's boundary: no exception leaves a window procedure. A std::exception is
+// handed to the uncaught-error handler (the program shows it in a box); anything else is handed
+// over as UnknownError().
 #include <windows.h>
 
 #include <exception>

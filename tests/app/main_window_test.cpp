@@ -4,8 +4,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "Hints.h"
 #include "app_test_support.h"
@@ -308,6 +310,23 @@ TEST_F(MainWindowTest, AnErrorOfAnyKindEscapingAHandlerGoesToTheErrorReport) {
   ASSERT_EQ(1u, failing.Boxes.size());
   EXPECT_EQ("Erreur inattendue.", failing.Boxes[0].Text);
   EXPECT_TRUE(IsWindow(Form->Handle()));
+}
+
+TEST_F(MainWindowTest, AnythingAHandedOverItemThrowsIsReportedOnTheUiThread) {
+  Open();
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[] { throw std::runtime_error("Disque plein"); }, "Disque plein."},
+      {[] { throw 42; }, "Erreur inattendue."},
+  };
+  for (const auto& [raise, text] : cases) {
+    SCOPED_TRACE(text);
+    Services.Boxes.clear();
+    EXPECT_EQ(1, SendMessageA(Application.HandOverWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(&raise)))
+        << "the item ran";
+    ASSERT_EQ(1u, Services.Boxes.size());
+    EXPECT_EQ(text, Services.Boxes[0].Text);
+    EXPECT_EQ("Quorvex", Services.Boxes[0].Caption);
+  }
 }
 
 TEST_F(MainWindowTest, ErrorInFormCreateIsReportedAndTheWindowStillOpens) {
