@@ -172,32 +172,28 @@ int32_t TBriskUnzip::ExtractFiles() {
   if (!*ZipFileName() || !*TargetDirectory()) return UZ_MISSING_ARGUMENT;
   UnzipEngine().FlatExtraction = DontRecurseFlag;
   std::string targetFolder = TargetFolderOf(TargetDirectory());
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
-  return ExtractMembers(ZipFileName(), targetFolder.c_str(), prefixLength);
+  return ExtractMembers(ZipFileName(), targetFolder.c_str());
 }
 
 int32_t TBriskUnzip::TestFiles() {
   if (!*ZipFileName()) return UZ_MISSING_ARGUMENT;
   UnzipEngine().FlatExtraction = false;
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
-  return ExtractMembers(ZipFileName(), nullptr, prefixLength);
+  return ExtractMembers(ZipFileName(), nullptr);
 }
 
-int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength) {
+int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetFolder) {
   TUnzipEngine& engine = UnzipEngine();
   TUnzipReport& report = engine.Report;
-  report = TUnzipReport{};
   TZipCursor cursor;
-  int32_t status = OpenCentralDirectory(archivePath, cursor, prefixLength);
+  int32_t status = OpenZipArchive(archivePath, cursor);
+  if (status == UZ_NOT_ARCHIVE) return UZ_NOT_ARCHIVE;
+  report = TUnzipReport{};
   if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return UZ_NO_DIRECTORY;
   // Members that share their data with another (or with the directory) are refused when the
   // walk reaches the first of them, before anything of theirs is written.
   const std::vector<bool> overlapping = FindOverlaps(MemberSpans(cursor), cursor.DirectoryStart, cursor.DirectoryEnd);
   if (ReportHandler) {
-    TTotals all;
-    ComputeTotals(all);
+    const TDirectoryTotals all = DirectoryTotals(cursor);
     report.IsFolder = false;
     CopyFileName(report, archivePath);
     report.UnpackedSize = all.Unpacked;
@@ -283,12 +279,11 @@ bool TBriskUnzip::TakeIfSelected(const TZipCursor& cursor, TTotals& selected) co
 
 int32_t TBriskUnzip::ListFiles() {
   if (!*ZipFileName() || !ReportHandler) return UZ_MISSING_ARGUMENT;
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
+  TZipCursor cursor;
+  int32_t status = OpenZipArchive(ZipFileName(), cursor);
+  if (status == UZ_NOT_ARCHIVE) return UZ_NOT_ARCHIVE;
   TUnzipReport& report = UnzipEngine().Report;
   report = TUnzipReport{};
-  TZipCursor cursor;
-  int32_t status = OpenCentralDirectory(ZipFileName(), cursor, prefixLength);
   if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return UZ_NO_DIRECTORY;
   TTotals selected;
   int32_t count = 0;
@@ -314,30 +309,24 @@ int32_t TBriskUnzip::ListFiles() {
   return count;
 }
 
-bool TBriskUnzip::ComputeTotals(TTotals& totals) {
-  totals = TTotals{};
+TBriskUnzip::TTotals TBriskUnzip::ComputeTotals() const {
+  TTotals totals;
   QrxPlatform::TFile file;
-  if (!*ZipFileName() || !file.OpenRead(ZipFileName())) return false;
+  if (!*ZipFileName() || !file.OpenRead(ZipFileName())) return totals;
   int64_t fileSize = std::max<int64_t>(0, file.Size());
   file.Close();
   totals.Unpacked = totals.Packed = fileSize;
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return true;
-  totals.Packed = 0;
   TZipCursor cursor;
-  int32_t status = OpenCentralDirectory(ZipFileName(), cursor, prefixLength);
-  if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return true;
-  totals.Unpacked = 0;
-  for (; status == UZ_OK; status = NextCentralEntry(cursor)) {
-    totals.Unpacked += cursor.UnpackedSize;
-    totals.Packed += cursor.PackedSize;
-  }
-  return true;
+  int32_t status = OpenZipArchive(ZipFileName(), cursor);
+  if (status == UZ_NOT_ARCHIVE) return totals;
+  totals.Packed = 0;
+  if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return totals;
+  const TDirectoryTotals sums = DirectoryTotals(cursor);
+  return {sums.Unpacked, sums.Packed};
 }
 
 int64_t TBriskUnzip::GetUnpackedSize() {
-  TTotals totals;
-  ComputeTotals(totals);
+  const TTotals totals = ComputeTotals();
   PackedTotalValue = totals.Packed;
   return totals.Unpacked;
 }

@@ -65,8 +65,9 @@ private:
   static bool StoreText(TShortText& field, const char* value);
   // Whether the pattern selects the cursor's member; a selected one adds to the totals.
   bool TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const;
-  bool ComputeTotals(TTotals& totals);
-  int32_t ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength);
+  // The totals GetUnpackedSize answers.
+  TTotals ComputeTotals() const;
+  int32_t ExtractMembers(const char* archivePath, const char* targetFolder);
   // Extracts (or tests) one selected member and reports its outcome; 0, or the fatal result
   // that ends the walk.
   int32_t WalkMember(TZipCursor& cursor, const char* targetFolder, bool overlapping, bool unlisted, int32_t& count);
