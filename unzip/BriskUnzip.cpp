@@ -9,6 +9,14 @@
 #include "UnzipEngine.h"
 #include "ZipFormat.h"
 
+// One call's walk: the report it hands to its handler, the handler, and whether the
+// members' folders are dropped.
+struct TUnzipWalk {
+  TUnzipReport Report{};
+  TUnzipReportHandler Handler = nullptr;
+  bool Flat = false;
+};
+
 namespace {
 
 constexpr size_t kSelectionNameLimit = 255;
@@ -83,20 +91,23 @@ std::string FreeName(const std::string& path) {
   return name;
 }
 
-int32_t ExtractEntry(TZipCursor& cursor, const char* targetFolder, TUnzipOverwriteQuery overwriteQuery, bool unlisted) {
+int32_t ExtractEntry(TUnzipWalk& walk, TZipCursor& cursor, const char* targetFolder, TUnzipOverwriteQuery overwriteQuery,
+                     bool unlisted) {
   TUnzipEngine& engine = UnzipEngine();
-  TUnzipReport& report = engine.Report;
-  std::string output = targetFolder ? targetFolder + SafeMemberPath(cursor.Name, engine.FlatExtraction) : cursor.Name;
+  TUnzipReport& report = walk.Report;
+  const TUnzipProgress progress{walk.Handler, &report};
+  std::string output = targetFolder ? targetFolder + SafeMemberPath(cursor.Name, walk.Flat) : cursor.Name;
   bool isFolder = !output.empty() && output.back() == '\\';
   if (unlisted && targetFolder && !isFolder) output = FreeName(output);
   FillFromEntry(report, cursor);
   CopyFileName(report, output.c_str());
   report.IsFolder = isFolder;
   report.Status = UZ_REPORT_MEMBER_START;
-  if (!(isFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_START, &report);
+  if (!(isFolder && walk.Flat)) walk.Handler(UZ_REPORT_MEMBER_START, &report);
   const int64_t localHeader = cursor.LocalHeaderOffset + cursor.OffsetShift;
   if (!targetFolder)
-    return engine.ExtractMember(cursor.ArchiveFile, nullptr, localHeader, TBriskUnzip::kAbortKey, &cursor.Facts);
+    return engine.ExtractMember(cursor.ArchiveFile, nullptr, localHeader, TBriskUnzip::kAbortKey, &cursor.Facts,
+                                progress);
   // Too long for the engine's buffers: refused whole, never cut into another name.
   if (output.size() > static_cast<size_t>(UZ_PATH_MAX)) return UZ_WRITE_ERROR;
 
@@ -104,12 +115,12 @@ int32_t ExtractEntry(TZipCursor& cursor, const char* targetFolder, TUnzipOverwri
   if (exists && overwriteQuery && !overwriteQuery(&report)) {
     report.Status = UZ_REPORT_PROGRESS;
     report.Method = kSkippedMethod;
-    engine.CurrentHandler(static_cast<int32_t>(report.UnpackedSize), &report);
+    walk.Handler(static_cast<int32_t>(report.UnpackedSize), &report);
     return UZ_OK;
   }
   if (exists) QrxPlatform::SetAttributes(output.c_str(), 0);  // so a read-only file can be replaced
   int32_t result = engine.ExtractMember(cursor.ArchiveFile, output.c_str(), localHeader, TBriskUnzip::kAbortKey,
-                                        &cursor.Facts);
+                                        &cursor.Facts, progress);
   if (result == UZ_OK) {
     if (isFolder) output.pop_back();
     QrxPlatform::SetAttributes(output.c_str(), cursor.Attributes);
@@ -133,12 +144,6 @@ int8_t UnzipRatio(int64_t packedSize, int64_t unpackedSize) {
 TBriskUnzip::TBriskUnzip(TComponent* owner) : TComponent(owner) { StoreText(FilesToExtractText, "*.*"); }
 
 TBriskUnzip::~TBriskUnzip() {
-  TUnzipEngine& engine = UnzipEngine();
-  // Another thread's walk may own the engine right now; its settings are left alone then.
-  if (!engine.Busy.load()) {
-    engine.CurrentHandler = nullptr;
-    engine.FlatExtraction = false;
-  }
   ReportHandler = nullptr;
   OverwriteQuery = nullptr;
   PackedTotalValue = 0;
@@ -170,34 +175,28 @@ void TBriskUnzip::SetExtractHiddenMembers(bool value) { ExtractHiddenFlag = valu
 
 int32_t TBriskUnzip::ExtractFiles() {
   if (!*ZipFileName() || !*TargetDirectory()) return UZ_MISSING_ARGUMENT;
-  UnzipEngine().FlatExtraction = DontRecurseFlag;
   std::string targetFolder = TargetFolderOf(TargetDirectory());
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
-  return ExtractMembers(ZipFileName(), targetFolder.c_str(), prefixLength);
+  return ExtractMembers(ZipFileName(), targetFolder.c_str(), DontRecurseFlag);
 }
 
 int32_t TBriskUnzip::TestFiles() {
   if (!*ZipFileName()) return UZ_MISSING_ARGUMENT;
-  UnzipEngine().FlatExtraction = false;
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
-  return ExtractMembers(ZipFileName(), nullptr, prefixLength);
+  return ExtractMembers(ZipFileName(), nullptr, false);
 }
 
-int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength) {
-  TUnzipEngine& engine = UnzipEngine();
-  TUnzipReport& report = engine.Report;
-  report = TUnzipReport{};
+int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetFolder, bool flat) {
   TZipCursor cursor;
-  int32_t status = OpenCentralDirectory(archivePath, cursor, prefixLength);
+  int32_t status = OpenZipArchive(archivePath, cursor);
+  if (status == UZ_NOT_ARCHIVE) return UZ_NOT_ARCHIVE;
+  TUnzipWalk walk;
+  walk.Flat = flat;
+  TUnzipReport& report = walk.Report;
   if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return UZ_NO_DIRECTORY;
   // Members that share their data with another (or with the directory) are refused when the
   // walk reaches the first of them, before anything of theirs is written.
   const std::vector<bool> overlapping = FindOverlaps(MemberSpans(cursor), cursor.DirectoryStart, cursor.DirectoryEnd);
   if (ReportHandler) {
-    TTotals all;
-    ComputeTotals(all);
+    const TDirectoryTotals all = DirectoryTotals(cursor);
     report.IsFolder = false;
     CopyFileName(report, archivePath);
     report.UnpackedSize = all.Unpacked;
@@ -206,7 +205,7 @@ int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetF
     report.Status = UZ_REPORT_ARCHIVE_START;
     ReportHandler(UZ_REPORT_ARCHIVE_START, &report);
   }
-  engine.CurrentHandler = ReportHandler ? ReportHandler : NoReport;
+  walk.Handler = ReportHandler ? ReportHandler : NoReport;
 
   TZipCursor unlisted;
   TUnlistedScan scan;
@@ -216,29 +215,26 @@ int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetF
   int32_t count = 0;
   int32_t fatal = UZ_OK;
   for (size_t index = 0; status == UZ_OK && fatal == UZ_OK; status = NextCentralEntry(cursor), ++index)
-    if (TakeIfSelected(cursor, selected)) fatal = WalkMember(cursor, targetFolder, overlapping[index], false, count);
+    if (TakeIfSelected(cursor, selected)) fatal = WalkMember(walk, cursor, targetFolder, overlapping[index], false, count);
   status = scanUnlisted && fatal == UZ_OK ? NextUnlistedMember(unlisted, scan) : UZ_END_OF_DIRECTORY;
   for (; status == UZ_OK && fatal == UZ_OK; status = NextUnlistedMember(unlisted, scan))
-    if (TakeIfSelected(unlisted, selected)) fatal = WalkMember(unlisted, targetFolder, false, true, count);
+    if (TakeIfSelected(unlisted, selected)) fatal = WalkMember(walk, unlisted, targetFolder, false, true, count);
   CloseCentralDirectory(unlisted);
   if (fatal != UZ_OK) {
     CloseCentralDirectory(cursor);
-    engine.CurrentHandler = nullptr;
     return fatal;
   }
   CloseCentralDirectory(cursor);
-  SendEndReport(archivePath, selected, UZ_REPORT_ARCHIVE_END, engine.CurrentHandler);
-  engine.CurrentHandler = nullptr;
+  SendEndReport(walk, archivePath, selected, UZ_REPORT_ARCHIVE_END);
   return count;
 }
 
-int32_t TBriskUnzip::WalkMember(TZipCursor& cursor, const char* targetFolder, bool overlapping, bool unlisted,
-                                int32_t& count) {
-  TUnzipEngine& engine = UnzipEngine();
-  TUnzipReport& report = engine.Report;
+int32_t TBriskUnzip::WalkMember(TUnzipWalk& walk, TZipCursor& cursor, const char* targetFolder, bool overlapping,
+                                bool unlisted, int32_t& count) {
+  TUnzipReport& report = walk.Report;
   int32_t result = UZ_OVERLAPPING_MEMBERS;
   if (!overlapping) {
-    result = ExtractEntry(cursor, targetFolder, OverwriteQuery, unlisted);
+    result = ExtractEntry(walk, cursor, targetFolder, OverwriteQuery, unlisted);
   } else {
     FillFromEntry(report, cursor);
     CopyFileName(report, cursor.Name);
@@ -247,21 +243,20 @@ int32_t TBriskUnzip::WalkMember(TZipCursor& cursor, const char* targetFolder, bo
   if (result == UZ_OK) {
     ++count;
     report.Status = UZ_REPORT_MEMBER_DONE;
-    if (!(report.IsFolder && engine.FlatExtraction)) engine.CurrentHandler(UZ_REPORT_MEMBER_DONE, &report);
+    if (!(report.IsFolder && walk.Flat)) walk.Handler(UZ_REPORT_MEMBER_DONE, &report);
     return UZ_OK;
   }
   report.Status = UZ_REPORT_MEMBER_ERROR;
   TMemberFate fate = FateOf(result);
-  if (fate == TMemberFate::Reported) engine.CurrentHandler(result, &report);
+  if (fate == TMemberFate::Reported) walk.Handler(result, &report);
   if (fate != TMemberFate::Fatal) return UZ_OK;
   report.Status = result;
-  engine.CurrentHandler(UZ_FATAL_REPORT, &report);
+  walk.Handler(UZ_FATAL_REPORT, &report);
   return result;
 }
 
-void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, int32_t code,
-                                TUnzipReportHandler handler) {
-  TUnzipReport& report = UnzipEngine().Report;
+void TBriskUnzip::SendEndReport(TUnzipWalk& walk, const char* archivePath, const TTotals& totals, int32_t code) {
+  TUnzipReport& report = walk.Report;
   report.DateTime = 0xFFFFFFFFu;
   report.Attributes = -1;
   report.Method = 0;
@@ -270,7 +265,7 @@ void TBriskUnzip::SendEndReport(const char* archivePath, const TTotals& totals, 
   CopyFileName(report, archivePath);
   report.Ratio = UnzipRatio(totals.Packed, totals.Unpacked);
   report.Status = UZ_REPORT_ARCHIVE_END;
-  handler(code, &report);
+  walk.Handler(code, &report);
 }
 
 bool TBriskUnzip::TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const {
@@ -283,12 +278,12 @@ bool TBriskUnzip::TakeIfSelected(const TZipCursor& cursor, TTotals& selected) co
 
 int32_t TBriskUnzip::ListFiles() {
   if (!*ZipFileName() || !ReportHandler) return UZ_MISSING_ARGUMENT;
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return UZ_NOT_ARCHIVE;
-  TUnzipReport& report = UnzipEngine().Report;
-  report = TUnzipReport{};
   TZipCursor cursor;
-  int32_t status = OpenCentralDirectory(ZipFileName(), cursor, prefixLength);
+  int32_t status = OpenZipArchive(ZipFileName(), cursor);
+  if (status == UZ_NOT_ARCHIVE) return UZ_NOT_ARCHIVE;
+  TUnzipWalk walk;
+  walk.Handler = ReportHandler;
+  TUnzipReport& report = walk.Report;
   if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return UZ_NO_DIRECTORY;
   TTotals selected;
   int32_t count = 0;
@@ -310,34 +305,28 @@ int32_t TBriskUnzip::ListFiles() {
     while (NextUnlistedMember(unlisted, scan) == UZ_OK) listMember(unlisted);
   CloseCentralDirectory(unlisted);
   CloseCentralDirectory(cursor);
-  SendEndReport(ZipFileName(), selected, count, ReportHandler);
+  SendEndReport(walk, ZipFileName(), selected, count);
   return count;
 }
 
-bool TBriskUnzip::ComputeTotals(TTotals& totals) {
-  totals = TTotals{};
+TBriskUnzip::TTotals TBriskUnzip::ComputeTotals() const {
+  TTotals totals;
   QrxPlatform::TFile file;
-  if (!*ZipFileName() || !file.OpenRead(ZipFileName())) return false;
+  if (!*ZipFileName() || !file.OpenRead(ZipFileName())) return totals;
   int64_t fileSize = std::max<int64_t>(0, file.Size());
   file.Close();
   totals.Unpacked = totals.Packed = fileSize;
-  int64_t prefixLength = 0;
-  if (!IsZipArchive(ZipFileName(), prefixLength)) return true;
-  totals.Packed = 0;
   TZipCursor cursor;
-  int32_t status = OpenCentralDirectory(ZipFileName(), cursor, prefixLength);
-  if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return true;
-  totals.Unpacked = 0;
-  for (; status == UZ_OK; status = NextCentralEntry(cursor)) {
-    totals.Unpacked += cursor.UnpackedSize;
-    totals.Packed += cursor.PackedSize;
-  }
-  return true;
+  int32_t status = OpenZipArchive(ZipFileName(), cursor);
+  if (status == UZ_NOT_ARCHIVE) return totals;
+  totals.Packed = 0;
+  if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return totals;
+  const TDirectoryTotals sums = DirectoryTotals(cursor);
+  return {sums.Unpacked, sums.Packed};
 }
 
 int64_t TBriskUnzip::GetUnpackedSize() {
-  TTotals totals;
-  ComputeTotals(totals);
+  const TTotals totals = ComputeTotals();
   PackedTotalValue = totals.Packed;
   return totals.Unpacked;
 }

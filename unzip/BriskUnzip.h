@@ -9,6 +9,7 @@
 #include "UnzipTypes.h"
 
 struct TZipCursor;
+struct TUnzipWalk;
 
 class TBriskUnzip : public TComponent {
 public:
@@ -65,12 +66,14 @@ private:
   static bool StoreText(TShortText& field, const char* value);
   // Whether the pattern selects the cursor's member; a selected one adds to the totals.
   bool TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const;
-  bool ComputeTotals(TTotals& totals);
-  int32_t ExtractMembers(const char* archivePath, const char* targetFolder, int64_t prefixLength);
+  // The totals GetUnpackedSize answers.
+  TTotals ComputeTotals() const;
+  int32_t ExtractMembers(const char* archivePath, const char* targetFolder, bool flat);
   // Extracts (or tests) one selected member and reports its outcome; 0, or the fatal result
   // that ends the walk.
-  int32_t WalkMember(TZipCursor& cursor, const char* targetFolder, bool overlapping, bool unlisted, int32_t& count);
-  void SendEndReport(const char* archivePath, const TTotals& totals, int32_t code, TUnzipReportHandler handler);
+  int32_t WalkMember(TUnzipWalk& walk, TZipCursor& cursor, const char* targetFolder, bool overlapping, bool unlisted,
+                     int32_t& count);
+  static void SendEndReport(TUnzipWalk& walk, const char* archivePath, const TTotals& totals, int32_t code);
 
   TShortText ZipFileNameText;
   TShortText TargetDirectoryText;

@@ -105,6 +105,14 @@ bool ParseEntry(const std::vector<uint8_t>& buffer, int64_t at, TStoredEntry& en
   return true;
 }
 
+// The reports carry 32-bit sizes as signed values; ZIP64 ones as they are.
+int64_t ReportedPackedSize(const TStoredEntry& stored) {
+  return stored.WidePacked ? stored.Wide.PackedSize : static_cast<int32_t>(Load32(stored.Fixed + 20));
+}
+int64_t ReportedUnpackedSize(const TStoredEntry& stored) {
+  return stored.WideUnpacked ? stored.Wide.UnpackedSize : static_cast<int32_t>(Load32(stored.Fixed + 24));
+}
+
 void CopyName(TZipCursor& cursor, const uint8_t* stored, size_t length) {
   length = std::min<size_t>(length, UZ_NAME_CAPACITY - 1);
   if (length > 0) std::memcpy(cursor.Name, stored, length);
@@ -114,13 +122,9 @@ void CopyName(TZipCursor& cursor, const uint8_t* stored, size_t length) {
   if (!(cursor.Flags & kFlagUtf8Names)) QrxPlatform::ConvertOemToAnsi(cursor.Name);
 }
 
-}  // namespace
-
-int64_t FindLocalHeader(const char* path) {
-  TFile file;
-  if (!file.OpenRead(path)) return -1;
+int64_t FindLocalHeaderIn(TFile& file) {
   int64_t size = file.Size();
-  if (size <= 4) return -1;
+  if (size <= 4 || !file.Seek(0)) return -1;
   size = std::min(size, kLocalSearchLimit);
   std::vector<uint8_t> head(static_cast<size_t>(size - size / 4));
   int64_t got = file.Read(head.data(), head.size());
@@ -129,42 +133,23 @@ int64_t FindLocalHeader(const char* path) {
   return -1;
 }
 
-bool IsZipArchive(const char* path, int64_t& prefixLength) {
-  prefixLength = -1;
+bool IsFolderPath(const char* path) {
   std::string folder(path);
   if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-  if (QrxPlatform::FolderExists(folder.c_str())) return false;
-  TFile file;
-  uint8_t signature[4] = {};
-  if (!file.OpenRead(path) || file.Read(signature, 4) < 0) return false;
-  file.Close();
-  if (Load32(signature) == kLocalHeaderSignature) {
-    prefixLength = 0;
-    return true;
-  }
-  prefixLength = FindLocalHeader(path);
-  if (prefixLength > 0) return true;
-  // A prefix longer than the search, or no local header at all (an empty archive): the end
-  // record, wherever it stands, decides.
-  TZipCursor cursor;
-  int32_t opened = OpenCentralDirectory(path, cursor, 0);
-  if (opened == UZ_OK) prefixLength = std::max<int64_t>(0, cursor.LocalHeaderOffset + cursor.OffsetShift);
-  if (opened == UZ_END_OF_DIRECTORY) prefixLength = 0;
-  CloseCentralDirectory(cursor);
-  return prefixLength >= 0;
+  return QrxPlatform::FolderExists(folder.c_str());
 }
 
-int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefixLength) {
-  CloseCentralDirectory(cursor);
+// Reads the directory of the cursor's open file into the cursor. Unlike OpenCentralDirectory
+// it leaves the file open whatever the result, so that the caller can go on reading it.
+int32_t ReadDirectory(TZipCursor& cursor, int64_t prefixLength) {
+  cursor.Buffer.clear();
+  cursor.Position = 0;
   TFile& file = cursor.ArchiveFile;
-  if (!file.OpenRead(path)) return UZ_ARCHIVE_IO;
   int64_t fileSize = file.Size();
   int64_t endRecord = fileSize > 0 ? FindEndRecord(file, fileSize) : -1;
   uint8_t endBytes[kEndRecordSize];
-  if (endRecord < 0 || !file.Seek(endRecord) || file.Read(endBytes, kEndRecordSize) != kEndRecordSize) {
-    file.Close();
+  if (endRecord < 0 || !file.Seek(endRecord) || file.Read(endBytes, kEndRecordSize) != kEndRecordSize)
     return UZ_ARCHIVE_IO;
-  }
   const TDirectoryFacts facts = ReadDirectoryFacts(file, endRecord, endBytes, prefixLength);
   int64_t start = LocateDirectory(file, facts.End, facts.Offset, facts.Size, prefixLength);
   cursor.DirectoryStart = start;
@@ -174,28 +159,83 @@ int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefi
   // header, is a damaged archive).
   bool empty = facts.Entries == 0 && facts.Size == 0 && start == facts.End &&
                (facts.Offset == facts.End || facts.Offset + prefixLength == facts.End || facts.End >= kCentralEntrySize);
-  if (empty) {
-    file.Close();
-    return UZ_END_OF_DIRECTORY;
-  }
-  if (endRecord < kCentralEntrySize || start < 0 || endRecord - start > kDirectorySizeLimit) {
-    file.Close();
-    return UZ_NO_DIRECTORY;
-  }
+  if (empty) return UZ_END_OF_DIRECTORY;
+  if (endRecord < kCentralEntrySize || start < 0 || endRecord - start > kDirectorySizeLimit) return UZ_NO_DIRECTORY;
   cursor.OffsetShift = start - facts.Offset;
   try {
     cursor.Buffer.assign(static_cast<size_t>(endRecord - start + 4), 0);
   } catch (const std::bad_alloc&) {
-    file.Close();
     return UZ_NO_DIRECTORY;
   }
   if (!file.Seek(start) || file.Read(cursor.Buffer.data(), cursor.Buffer.size()) != static_cast<int64_t>(cursor.Buffer.size())) {
-    CloseCentralDirectory(cursor);
+    cursor.Buffer.clear();
     return UZ_ARCHIVE_IO;
   }
-  cursor.Position = 0;
+  return UZ_OK;
+}
+
+// The directory of the cursor's open file, its first entry in the cursor; any other result
+// than UZ_OK closes the cursor.
+int32_t EnterDirectory(TZipCursor& cursor, int64_t prefixLength) {
+  int32_t status = ReadDirectory(cursor, prefixLength);
+  if (status != UZ_OK) {
+    CloseCentralDirectory(cursor);
+    return status;
+  }
   // A first entry that cannot be read is a damaged directory, not an empty one.
   return NextCentralEntry(cursor) == UZ_OK ? UZ_OK : UZ_NO_DIRECTORY;
+}
+
+// IsZipArchive on the cursor's open file, which stays open for the directory.
+bool RecogniseArchive(TZipCursor& cursor, int64_t& prefixLength) {
+  prefixLength = -1;
+  TFile& file = cursor.ArchiveFile;
+  uint8_t signature[4] = {};
+  if (!file.Seek(0) || file.Read(signature, 4) < 0) return false;
+  if (Load32(signature) == kLocalHeaderSignature) {
+    prefixLength = 0;
+    return true;
+  }
+  prefixLength = FindLocalHeaderIn(file);
+  if (prefixLength > 0) return true;
+  // A prefix longer than the search, or no local header at all (an empty archive): the end
+  // record, wherever it stands, decides.
+  int32_t read = ReadDirectory(cursor, 0);
+  TStoredEntry first;
+  if (read == UZ_OK && ParseEntry(cursor.Buffer, 0, first))
+    prefixLength = std::max<int64_t>(0, first.Wide.LocalHeaderOffset + cursor.OffsetShift);
+  if (read == UZ_END_OF_DIRECTORY) prefixLength = 0;
+  cursor.Buffer.clear();
+  return prefixLength >= 0;
+}
+
+}  // namespace
+
+int64_t FindLocalHeader(const char* path) {
+  TFile file;
+  return file.OpenRead(path) ? FindLocalHeaderIn(file) : -1;
+}
+
+bool IsZipArchive(const char* path, int64_t& prefixLength) {
+  prefixLength = -1;
+  TZipCursor cursor;
+  return !IsFolderPath(path) && cursor.ArchiveFile.OpenRead(path) && RecogniseArchive(cursor, prefixLength);
+}
+
+int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefixLength) {
+  CloseCentralDirectory(cursor);
+  if (!cursor.ArchiveFile.OpenRead(path)) return UZ_ARCHIVE_IO;
+  return EnterDirectory(cursor, prefixLength);
+}
+
+int32_t OpenZipArchive(const char* path, TZipCursor& cursor) {
+  CloseCentralDirectory(cursor);
+  int64_t prefixLength = -1;
+  if (IsFolderPath(path) || !cursor.ArchiveFile.OpenRead(path) || !RecogniseArchive(cursor, prefixLength)) {
+    CloseCentralDirectory(cursor);
+    return UZ_NOT_ARCHIVE;
+  }
+  return EnterDirectory(cursor, prefixLength);
 }
 
 int32_t NextCentralEntry(TZipCursor& cursor) {
@@ -211,9 +251,8 @@ int32_t NextCentralEntry(TZipCursor& cursor) {
   cursor.Facts.Crc32 = Load32(entry + 16);
   cursor.Facts.PackedSize = stored.Wide.PackedSize;
   cursor.Facts.UnpackedSize = stored.Wide.UnpackedSize;
-  // The reports carry 32-bit sizes as signed values; ZIP64 ones as they are.
-  cursor.PackedSize = stored.WidePacked ? stored.Wide.PackedSize : static_cast<int32_t>(Load32(entry + 20));
-  cursor.UnpackedSize = stored.WideUnpacked ? stored.Wide.UnpackedSize : static_cast<int32_t>(Load32(entry + 24));
+  cursor.PackedSize = ReportedPackedSize(stored);
+  cursor.UnpackedSize = ReportedUnpackedSize(stored);
   cursor.Attributes = entry[5] == 0 ? entry[38] : 0;
   cursor.LocalHeaderOffset = stored.Wide.LocalHeaderOffset;
   CopyName(cursor, entry + kCentralEntrySize, Load16(entry + 28));
@@ -226,6 +265,16 @@ void CloseCentralDirectory(TZipCursor& cursor) {
   cursor.Buffer.clear();
   cursor.Buffer.shrink_to_fit();
   cursor.Position = 0;
+}
+
+TDirectoryTotals DirectoryTotals(const TZipCursor& cursor) {
+  TDirectoryTotals totals;
+  TStoredEntry stored;
+  for (int64_t at = 0; ParseEntry(cursor.Buffer, at, stored); at += stored.Size) {
+    totals.Unpacked += ReportedUnpackedSize(stored);
+    totals.Packed += ReportedPackedSize(stored);
+  }
+  return totals;
 }
 
 std::vector<TMemberSpan> MemberSpans(const TZipCursor& cursor) {

@@ -62,10 +62,21 @@ int64_t FindLocalHeader(const char* path);
 // end record and no entry); UZ_NO_DIRECTORY or UZ_ARCHIVE_IO (cursor closed). prefixLength
 // helps to place a directory whose offsets ignore a prefix.
 int32_t OpenCentralDirectory(const char* path, TZipCursor& cursor, int64_t prefixLength = 0);
+// IsZipArchive and OpenCentralDirectory in one, on one opening of the file: UZ_NOT_ARCHIVE,
+// or OpenCentralDirectory's result.
+int32_t OpenZipArchive(const char* path, TZipCursor& cursor);
 // UZ_OK with the next entry, or UZ_END_OF_DIRECTORY (also for a damaged entry); any
 // non-zero result closes the cursor.
 int32_t NextCentralEntry(TZipCursor& cursor);
 void CloseCentralDirectory(TZipCursor& cursor);
+
+// The sums of the reported sizes (as the cursor gives them) of every entry of an open
+// cursor's directory, without moving the cursor; zero for a closed one.
+struct TDirectoryTotals {
+  int64_t Unpacked = 0;
+  int64_t Packed = 0;
+};
+TDirectoryTotals DirectoryTotals(const TZipCursor& cursor);
 
 // The spans of every entry of an open cursor's directory, in stored order, without moving
 // the cursor. A span's end counts only the local header's fixed part, the directory's name

@@ -78,7 +78,7 @@ TUnzipEngine& UnzipEngine() {
 }
 
 int32_t TUnzipEngine::ExtractMember(TFile& archive, const char* outputPath, int64_t localHeaderOffset, int abortKey,
-                                    const TCentralFacts* central) {
+                                    const TCentralFacts* central, const TUnzipProgress& progress) {
   // A running extraction is never taken over, however long it has been quiet: the context
   // it uses is the one a second caller would overwrite.
   TBusyScope busy(*this);
@@ -91,10 +91,12 @@ int32_t TUnzipEngine::ExtractMember(TFile& archive, const char* outputPath, int6
   Window = WindowStorage.get();
   std::memset(Window, 0, UZ_WINDOW_SIZE);
   ArchiveFile = &archive;
+  Progress = progress;
   StartMember(abortKey);
   int32_t result = ExtractOpenMember(outputPath, localHeaderOffset, central);
   OutputFile.Close();
   ArchiveFile = nullptr;
+  Progress = TUnzipProgress{};
   return result;
 }
 
@@ -254,9 +256,9 @@ bool TUnzipEngine::WriteOutput(const uint8_t* data, uint32_t n) {
   }
   if (OutputFile.IsOpen() && OutputFile.Write(data, n) != static_cast<int64_t>(n)) return false;
   BytesWritten += n;
-  if (CurrentHandler) {
-    Report.Status = UZ_REPORT_PROGRESS;
-    CurrentHandler(static_cast<int32_t>(n), &Report);
+  if (Progress.Handler) {
+    Progress.Report->Status = UZ_REPORT_PROGRESS;
+    Progress.Handler(static_cast<int32_t>(n), Progress.Report);
   }
   return true;
 }
@@ -275,10 +277,10 @@ void TUnzipEngine::UpdateProgress() {
 }
 
 int32_t UnzipMember(const char* archivePath, const char* outputPath, int64_t localHeaderOffset, int abortKey,
-                    const TCentralFacts* central) {
+                    const TCentralFacts* central, const TUnzipProgress& progress) {
   TFile archive;
   if (!archive.OpenRead(archivePath)) return UZ_OPEN_FAILED;
-  return UnzipEngine().ExtractMember(archive, outputPath, localHeaderOffset, abortKey, central);
+  return UnzipEngine().ExtractMember(archive, outputPath, localHeaderOffset, abortKey, central, progress);
 }
 
 int32_t ForceFolders(const char* path) {

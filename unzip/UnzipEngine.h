@@ -24,6 +24,13 @@ struct TCentralFacts {
   int64_t UnpackedSize;
 };
 
+// Where a member's written blocks are reported: the caller's handler, with the report it
+// passes; no handler, no reports.
+struct TUnzipProgress {
+  TUnzipReportHandler Handler = nullptr;
+  TUnzipReport* Report = nullptr;
+};
+
 class TUnzipEngine {
 public:
   TUnzipEngine();
@@ -36,7 +43,7 @@ public:
   // given, the member's output may not pass its unpacked size.
   // Result: UZ_OK, a negative result code, or UZ_INFLATE_REPEAT_OVERRUN.
   int32_t ExtractMember(QrxPlatform::TFile& archive, const char* outputPath, int64_t localHeaderOffset,
-                        int abortKey, const TCentralFacts* central);
+                        int abortKey, const TCentralFacts* central, const TUnzipProgress& progress = {});
 
   // ---- Member input, for the decoders ----
   // Past the member's packed data the reader hands out zero filler bytes, one at a time, and
@@ -103,10 +110,6 @@ public:
   // Recomputes the percentage read; when it changed, samples the abort key.
   void UpdateProgress();
 
-  // ---- Process-wide settings of the walk (TBriskUnzip) ----
-  TUnzipReport Report{};
-  TUnzipReportHandler CurrentHandler = nullptr;
-  bool FlatExtraction = false;
   // The key probe; tests replace it to hold a key down.
   bool (*KeyProbe)(int virtualKey) = QrxPlatform::IsKeyHeld;
   std::atomic<bool> Busy{false};
@@ -134,6 +137,7 @@ private:
   uint32_t FillerBytesTaken = 0;
   uint16_t LastPercentage = 0;
   int AbortKey = 0;
+  TUnzipProgress Progress;
 };
 
 // The engine context of the process.
@@ -142,7 +146,7 @@ TUnzipEngine& UnzipEngine();
 // Extracts one member by archive path: opens the archive for the call. Result as ExtractMember,
 // or UZ_OPEN_FAILED when the archive cannot be opened.
 int32_t UnzipMember(const char* archivePath, const char* outputPath, int64_t localHeaderOffset, int abortKey,
-                    const TCentralFacts* central = nullptr);
+                    const TCentralFacts* central = nullptr, const TUnzipProgress& progress = {});
 
 // Creates every missing folder of path ("\" or "/" separated): 0, or -1 when one cannot be made.
 int32_t ForceFolders(const char* path);

@@ -108,10 +108,10 @@ TEST(UnzipMember, LocalHeaderDecidesTheDirectoryBounds) {
 
   static int64_t mostWritten = 0;
   mostWritten = 0;
-  UnzipEngine().CurrentHandler = [](int32_t code, TUnzipReport*) { mostWritten += code; };
+  TUnzipReport report{};
+  const TUnzipProgress progress{[](int32_t code, TUnzipReport*) { mostWritten += code; }, &report};
   TCentralFacts smaller{Crc32Of(content), packed, 1000};
-  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0, &smaller), UZ_BAD_DATA);
-  UnzipEngine().CurrentHandler = nullptr;
+  EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0, &smaller, progress), UZ_BAD_DATA);
   EXPECT_FALSE(PathExists(output));
   EXPECT_EQ(mostWritten, 0) << "the output went past the directory's size before it was refused";
 }
@@ -175,10 +175,10 @@ TEST(UnzipMember, BusyWhileAnotherMemberIsExtracted) {
   NestedArchive = folder / "a.zip";
   NestedOutput = folder / "nested";
   NestedResult = 0;
-  UnzipEngine().CurrentHandler = ExtractFromHandler;  // called at the member's block report
+  TUnzipReport report{};
+  const TUnzipProgress progress{ExtractFromHandler, &report};  // called at the member's block report
   std::string output = folder / "m";
-  int32_t outer = UnzipMember(NestedArchive.c_str(), output.c_str(), 0, 0);
-  UnzipEngine().CurrentHandler = nullptr;
+  int32_t outer = UnzipMember(NestedArchive.c_str(), output.c_str(), 0, 0, nullptr, progress);
   EXPECT_EQ(outer, UZ_OK);
   EXPECT_EQ(NestedResult, UZ_BUSY);
   EXPECT_FALSE(PathExists(NestedOutput));
