@@ -13,17 +13,36 @@ QRX_PACKAGES="cmake ninja-build g++ clang googletest zlib1g-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386 wine64 xvfb xdotool imagemagick util-linux"
 
-qrx_setup() {
-  local missing=() p
-  for p in $QRX_PACKAGES; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+# The packages of the arguments that are not installed, one a line.
+qrx_missing_packages() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  qrx_log "installing: ${missing[*]}"
-  local sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo dpkg --add-architecture i386
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+qrx_as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+qrx_setup() {
+  local missing
+  # shellcheck disable=SC2086
+  missing=$(qrx_missing_packages $QRX_PACKAGES)
+  [ -z "$missing" ] && return 0
+  qrx_log "installing:" $missing
+  qrx_as_root dpkg --add-architecture i386
+  qrx_as_root apt-get update -q
+  # shellcheck disable=SC2086
+  qrx_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# The peers a benchmark runs beside ours, installed when missing.
+qrx_install_peers() {
+  local missing
+  missing=$(qrx_missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  qrx_log "installing:" $missing
+  # shellcheck disable=SC2086
+  qrx_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null
 }
 
 # The Windows builds: win32 is the product we ship, win64 the same sources for 64-bit Windows.

@@ -15,6 +15,7 @@
 # beyond that install.
 set -euo pipefail
 ROOT=${QRX_ROOT:-$(cd "$(dirname "$0")/../.." && pwd)}
+source "$ROOT/scripts/lib.sh"
 CORPUS_MIB=${1:-1024}
 SIGNATURES=${2:-37999}
 RUNS=${3:-3}
@@ -25,16 +26,6 @@ SETS=${QRX_BENCH_SETS:-own executables}
 CPU=${QRX_BENCH_CPU:-1}
 
 log() { printf '== %s\n' "$*" >&2; }
-
-need_packages() {
-  local missing=() p
-  for p in yara clamav time util-linux; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  log "installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
-}
 
 build() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQRX_SANITIZE=OFF -DQRX_BENCH=ON >/dev/null
@@ -135,7 +126,7 @@ bench_set() {
 }
 
 main() {
-  need_packages
+  qrx_install_peers yara clamav time util-linux
   build
   local set
   for set in $SETS; do bench_set "$set"; done

@@ -13,6 +13,7 @@
 # prefix's temporary folder. Installs Debian's clamav when missing; never updates signatures.
 set -euo pipefail
 ROOT=${QRX_ROOT:-$(cd "$(dirname "$0")/../.." && pwd)}
+source "$ROOT/scripts/lib.sh"
 SMALL=${1:-17500}
 ARCHIVES=${2:-300}
 RUNS=${3:-3}
@@ -26,16 +27,6 @@ DATA=$WORK/tree-$SMALL-$ARCHIVES-$SEED
 CPU=${QRX_BENCH_CPU:-1}
 
 log() { printf '== %s\n' "$*" >&2; }
-
-need_packages() {
-  local missing=() p
-  for p in clamav time util-linux; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  log "installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
-}
 
 build() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQRX_SANITIZE=OFF -DQRX_BENCH=ON >/dev/null
@@ -93,7 +84,7 @@ measure() {
 }
 
 main() {
-  need_packages
+  qrx_install_peers clamav time util-linux
   build
   generate
   local bytes files

@@ -9,10 +9,7 @@ repetitions=${1:-3}
 build="$QRX_BUILD/bench-unzip"
 qrx_setup
 
-peers="unzip 7zip python3 util-linux"
-# shellcheck disable=SC2086
-dpkg -s $peers >/dev/null 2>&1 ||
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $peers >/dev/null
+qrx_install_peers unzip 7zip python3 util-linux
 
 cmake -S "$QRX_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C "$build" -j "$QRX_JOBS" qrxunzip >/dev/null

@@ -10,14 +10,7 @@ repetitions=${2:-2}
 build="$QRX_BUILD/bench-unzip"
 qrx_setup
 
-missing=()
-for p in unzip 7zip python3 zlib1g-dev libdeflate-dev util-linux; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  qrx_log "installing: ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
-fi
+qrx_install_peers unzip 7zip python3 zlib1g-dev libdeflate-dev util-linux
 
 cmake -S "$QRX_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C "$build" -j "$QRX_JOBS" qrxunzip >/dev/null
