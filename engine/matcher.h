@@ -15,6 +15,12 @@
 
 namespace qrx::engine {
 
+// A record the scanner leaves out, and why.
+struct IgnoredSignature {
+  std::size_t slot;
+  PatternStatus status;
+};
+
 struct BuildStats {
   std::size_t records = 0;  // records read from the table
   std::size_t used = 0;     // signatures the scanner looks for
@@ -22,6 +28,7 @@ struct BuildStats {
   std::size_t badUnit = 0;
   std::size_t tooLong = 0;
   std::size_t noAnchor = 0;
+  std::vector<IgnoredSignature> ignoredSlots;  // in slot order
   std::size_t ignored() const { return empty + badUnit + tooLong + noAnchor; }
 };
 

@@ -92,36 +92,56 @@ const char* ignoredReason(qrx::engine::PatternStatus status) {
   return nullptr;
 }
 
-// Appends one record per usable line; warns about the others. False when the file can't be read.
-bool readSignatureFile(const std::string& path, std::vector<std::uint8_t>& table) {
+// Where a record of the table came from, to name it in a warning.
+struct RecordOrigin {
+  std::uint32_t source;  // index into Options::signatureFiles
+  std::uint32_t number;  // line of a text file, record of a data file (from 1)
+};
+
+struct RecordTable {
+  std::vector<std::uint8_t> records;
+  std::vector<RecordOrigin> origins;
+
+  RecordTable() { records.reserve(qrx::engine::kMaxSignatures * qrx::engine::kEntrySize); }
+  std::uint8_t* append(RecordOrigin origin) {
+    records.resize(records.size() + qrx::engine::kEntrySize);
+    origins.push_back(origin);
+    return records.data() + records.size() - qrx::engine::kEntrySize;
+  }
+  std::size_t count() const { return origins.size(); }
+};
+
+// Appends one record per line that fits a record; warns about the others. The patterns are
+// judged once, when the engine is built. False when the file can't be read.
+bool readSignatureFile(const std::string& path, std::uint32_t source, RecordTable& table) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "qrxscan: cannot read %s\n", path.c_str());
     return false;
   }
   std::string line;
-  for (std::size_t number = 1; std::getline(in, line); ++number) {
+  for (std::uint32_t number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     const std::size_t tab = line.find('\t');
-    const std::string name = line.substr(0, tab);
-    const std::string pattern = tab == std::string::npos ? std::string() : line.substr(tab + 1);
-    const char* problem = tab == std::string::npos                      ? "no tab between name and pattern"
-                          : name.size() > qrx::engine::kNameCapacity    ? "name longer than 64 characters"
-                                                                        : ignoredReason(qrx::engine::parsePattern(pattern).status);
+    const std::string_view name = std::string_view(line).substr(0, tab);
+    const std::string_view pattern = tab == std::string::npos ? std::string_view() : std::string_view(line).substr(tab + 1);
+    const char* problem = tab == std::string::npos                        ? "no tab between name and pattern"
+                          : name.size() > qrx::engine::kNameCapacity      ? "name longer than 64 characters"
+                          : pattern.size() > qrx::engine::kPatternCapacity ? ignoredReason(qrx::engine::PatternStatus::TooLong)
+                                                                          : nullptr;
     if (problem) {
-      std::fprintf(stderr, "qrxscan: %s:%zu: signature ignored: %s\n", path.c_str(), number, problem);
-      if (tab == std::string::npos || name.size() > qrx::engine::kNameCapacity || pattern.size() > qrx::engine::kPatternCapacity) continue;
+      std::fprintf(stderr, "qrxscan: %s:%u: signature ignored: %s\n", path.c_str(), number, problem);
+      continue;
     }
-    table.resize(table.size() + qrx::engine::kEntrySize);
-    qrx::engine::writeEntry(table.data() + table.size() - qrx::engine::kEntrySize, name, pattern);
+    qrx::engine::writeEntry(table.append({source, number}), name, pattern);
   }
   return true;
 }
 
-// Appends the records of a signature file, read as the program reads it; warns about the
-// signatures the engine will ignore. False when the file can't be read or holds a bad unit.
-bool readDataFile(const std::string& path, std::vector<std::uint8_t>& table) {
+// Appends the records of a signature file, read as the program reads it. False when the file
+// can't be read or holds a bad unit.
+bool readDataFile(const std::string& path, std::uint32_t source, RecordTable& table) {
   try {
     if (!LoadSignatureFile(path)) {
       std::fprintf(stderr, "qrxscan: cannot read %s\n", path.c_str());
@@ -134,13 +154,25 @@ bool readDataFile(const std::string& path, std::vector<std::uint8_t>& table) {
   const auto* records = reinterpret_cast<const std::uint8_t*>(SignatureTable());
   for (std::int32_t i = 0; i < FilledSignatureSlots(); ++i) {
     const std::uint8_t* record = records + static_cast<std::size_t>(i) * qrx::engine::kEntrySize;
-    if (const char* problem = ignoredReason(qrx::engine::parsePattern(qrx::engine::entryPattern(record)).status)) {
-      const std::string name(qrx::engine::entryName(record));
-      std::fprintf(stderr, "qrxscan: %s: record %d (%s): signature ignored: %s\n", path.c_str(), i + 1, name.c_str(), problem);
-    }
-    table.insert(table.end(), record, record + qrx::engine::kEntrySize);
+    std::memcpy(table.append({source, static_cast<std::uint32_t>(i + 1)}), record, qrx::engine::kEntrySize);
   }
   return true;
+}
+
+// Warns about each signature the engine left out, naming its line or record.
+void warnIgnored(const Matcher& matcher, const RecordTable& table, const Options& options) {
+  for (const qrx::engine::IgnoredSignature& ignored : matcher.stats().ignoredSlots) {
+    const RecordOrigin origin = table.origins[ignored.slot];
+    const SignatureSource& source = options.signatureFiles[origin.source];
+    const char* reason = ignoredReason(ignored.status);
+    if (source.dataFile) {
+      const std::string name(matcher.name(ignored.slot));
+      std::fprintf(stderr, "qrxscan: %s: record %u (%s): signature ignored: %s\n", source.path.c_str(), origin.number,
+                   name.c_str(), reason);
+    } else {
+      std::fprintf(stderr, "qrxscan: %s:%u: signature ignored: %s\n", source.path.c_str(), origin.number, reason);
+    }
+  }
 }
 
 const char* notScannedReason(ScanStatus status) {
@@ -234,16 +266,18 @@ int main(int argc, char** argv) {
     usage();
     return kExitError;
   }
-  std::vector<std::uint8_t> table;
-  for (const SignatureSource& source : options.signatureFiles) {
-    const bool read = source.dataFile ? readDataFile(source.path, table) : readSignatureFile(source.path, table);
+  RecordTable table;
+  for (std::uint32_t i = 0; i < options.signatureFiles.size(); ++i) {
+    const SignatureSource& source = options.signatureFiles[i];
+    const bool read = source.dataFile ? readDataFile(source.path, i, table) : readSignatureFile(source.path, i, table);
     if (!read) return kExitError;
   }
-  const std::size_t count = std::min(table.size() / qrx::engine::kEntrySize, qrx::engine::kMaxSignatures);
+  const std::size_t count = std::min(table.count(), qrx::engine::kMaxSignatures);
   const auto initStart = std::chrono::steady_clock::now();
-  const std::unique_ptr<Matcher> matcher = Matcher::fromTable(table.data(), count);
+  const std::unique_ptr<Matcher> matcher = Matcher::fromTable(table.records.data(), count);
   const double initSeconds = secondsSince(initStart);
-  if (table.size() / qrx::engine::kEntrySize > count) {
+  warnIgnored(*matcher, table, options);
+  if (table.count() > count) {
     std::fprintf(stderr, "qrxscan: only the first %zu signatures are used\n", count);
   }
 

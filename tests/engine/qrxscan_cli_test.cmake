@@ -18,12 +18,14 @@ file(WRITE ${WORK}/sigs.txt
   "MZ-Then-Letters\t4D5A::4142\n"
   "Useless\t41::42\n")
 
+# Sets out_var and code_var, and `err` to what it wrote on standard error.
 function(run_qrxscan out_var code_var)
   execute_process(COMMAND ${EMULATOR} ${QRXSCAN} ${ARGN} WORKING_DIRECTORY ${WORK}
                   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE code)
   string(REPLACE "\r" "" out "${out}")
   set(${out_var} "${out}" PARENT_SCOPE)
   set(${code_var} "${code}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
   message(STATUS "qrxscan ${ARGN} -> ${code}\n${out}${err}")
 endfunction()
 
@@ -40,6 +42,7 @@ expect("EICAR line" out MATCHES "tree[/\\\\]sub[/\\\\]deeper[/\\\\]eicar.com\tEI
 expect("earliest-ending signature" out MATCHES "tree[/\\\\]sub[/\\\\]both.bin\tMZ-Then-Letters\n")
 expect("clean files are not listed" NOT out MATCHES "clean.txt|empty.bin")
 expect("signature summary" out MATCHES "# signatures: 3 used, 1 ignored")
+expect("the ignored signature is named by its line" err MATCHES "sigs.txt:5: signature ignored: no piece with two exact bytes")
 expect("file summary" out MATCHES "# files: 4 scanned, 2 infected, 0 not scanned")
 
 run_qrxscan(out code -q -s sigs.txt clean-only.txt)

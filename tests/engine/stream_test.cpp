@@ -109,13 +109,21 @@ TEST(Stream, RealFilesOnDisk) {
   EXPECT_EQ(m->scanFile(dir.path().c_str()).status, ScanStatus::NotAFile);
 }
 
-TEST(Stream, IgnoredSignaturesAreCounted) {
+TEST(Stream, IgnoredSignaturesAreCountedAndListed) {
   const auto m = build({{"ok", "4142"}, {"empty", ""}, {"bad", "41G2"}, {"weak", "41::42"}, {"ok2", "41??42"}});
   EXPECT_EQ(m->stats().records, 5u);
   EXPECT_EQ(m->stats().used, 2u);
   EXPECT_EQ(m->stats().empty, 1u);
   EXPECT_EQ(m->stats().badUnit, 1u);
   EXPECT_EQ(m->stats().noAnchor, 1u);
+  const std::vector<IgnoredSignature>& ignored = m->stats().ignoredSlots;
+  ASSERT_EQ(ignored.size(), 3u);
+  EXPECT_EQ(ignored[0].slot, 1u);
+  EXPECT_EQ(ignored[0].status, PatternStatus::Empty);
+  EXPECT_EQ(ignored[1].slot, 2u);
+  EXPECT_EQ(ignored[1].status, PatternStatus::BadUnit);
+  EXPECT_EQ(ignored[2].slot, 3u);
+  EXPECT_EQ(ignored[2].status, PatternStatus::NoAnchor);
 }
 
 }  // namespace
