@@ -4,8 +4,8 @@
 
 namespace {
 
-using TInitScanExport = std::int32_t(__stdcall*)(const void* table, std::int32_t count);
-using TScanFileExport = std::int32_t(__stdcall*)(const char* path, TScanFileResult* result);
+using TInitScanExport = decltype(&initscan);
+using TScanFileExport = decltype(&scanfile);
 
 template <typename Export>
 Export LookUp(HMODULE module, const char* name) {

@@ -1,21 +1,11 @@
 #pragma once
-// The binding to the scanning engine library TN_SSCAN.DLL and its two exports:
-//   int32_t __stdcall initscan(const void* table, int32_t count);   0 is success
-//   int32_t __stdcall scanfile(const char* path, TScanFileResult* result);   0 or 1: scanned
-// The library is bound at start-up before any window and released when the program ends; in
-// between the binding does not change, so the worker thread may call through it.
-#include <cstddef>
+// The binding to the scanning engine library TN_SSCAN.DLL and its two exports, initscan and
+// scanfile, whose contract tn_sscan.h gives. The library is bound at start-up before any window
+// and released when the program ends; in between the binding does not change, so the worker
+// thread may call through it.
 #include <cstdint>
 
-#include "qrx_counted_text.h"
-
-// The engine's verdict on one file: 66 bytes, no padding.
-struct TScanFileResult {
-  std::uint8_t Found;  // 1: the file matches FoundName; any other value: it does not
-  TCountedText<64> FoundName;
-};
-static_assert(sizeof(TScanFileResult) == 66);
-static_assert(offsetof(TScanFileResult, FoundName) == 1);
+#include "tn_sscan.h"
 
 inline constexpr char ScanEngineLibrary[] = "TN_SSCAN.DLL";
 // What InitScan and ScanFile answer, without calling anything, when the library or the export

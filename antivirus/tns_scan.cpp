@@ -7,7 +7,7 @@ TLoadResult LoadSignaturesFrom(const std::string& folder) {
     return TLoadFailure{"Impossible de charger le fichier de signatures", "Erreur fichier"};
   AppendSignatureFile(folder + "QRX_SIG2.DAT");  // optional: whatever it held before a failure stays
   // Only the filled slots: records past the table's capacity were counted but not stored.
-  if (InitScan(SignatureTable(), FilledSignatureSlots()) != 0)
+  if (InitScan(SignatureTable(), FilledSignatureSlots()) != TN_INIT_OK)
     return TLoadFailure{"Impossible d'initialiser DLL scan (initscan)", "Erreur"};
   return std::nullopt;
 }
@@ -15,7 +15,7 @@ TLoadResult LoadSignaturesFrom(const std::string& folder) {
 bool ScanFileWithEngine(const std::string& path, TVirusInfo& info) {
   TScanFileResult result{};  // Found 0, FoundName empty
   const std::int32_t code = ScanFile(path.c_str(), &result);
-  if (code != 0 && code != 1) return false;
+  if (code != TN_SCAN_CLEAN && code != TN_SCAN_INFECTED) return false;
   info.Infected = result.Found == 1;
   info.VirusName = info.Infected ? result.FoundName.Str() : std::string();
   return true;

@@ -17,16 +17,12 @@ void XorText(TCountedText<Capacity>& text) {
   for (std::size_t i = 0; i < text.Length; ++i) text.Text[i] = static_cast<char>(text.Text[i] ^ SignatureKey);
 }
 
-void SetPairCount(TSignatureEntry& entry) {
-  entry.PairCount = static_cast<std::uint8_t>(entry.Pattern.Size() / 2);
-}
-
 // One record of a file: counted, checked, and stored while there is a free slot.
 bool TakeSignatureRecord(void* buffer) {
   TSignatureEntry& record = *static_cast<TSignatureEntry*>(buffer);
   ++Count;
   UnscrambleSignatureRecord(record);
-  SetPairCount(record);
+  record.SetPairCount();
   ForEachCheckedUnit(record.Pattern.View(), [](std::size_t, std::string_view unit) { CheckHexPair(unit); });
   if (Stored < MaxStoredSignatures) Table[Stored++] = record;
   return true;
@@ -51,14 +47,6 @@ void UnscrambleSignatureRecord(TSignatureEntry& record) {
 }
 
 void ScrambleSignatureRecord(TSignatureEntry& record) { UnscrambleSignatureRecord(record); }
-
-TSignatureEntry MakeSignatureEntry(std::string_view name, std::string_view pattern) {
-  TSignatureEntry entry;
-  entry.Name.Assign(name);
-  entry.Pattern.Assign(pattern);
-  SetPairCount(entry);
-  return entry;
-}
 
 void RaiseConversionError(std::string_view unit) {
   throw ConversionError("'$" + std::string(unit) + "' n'est pas une valeur entière correcte");

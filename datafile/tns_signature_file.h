@@ -1,7 +1,8 @@
 #pragma once
 // The signature files QRX_SIG.DAT and QRX_SIG2.DAT and the signature table they are read into.
 //
-// A file is a plain sequence of 321-byte records laid out like TSignatureEntry: a header record
+// A file is a plain sequence of 321-byte records laid out like the engine's TSignatureEntry
+// (tn_sscan.h, which the table hands to the engine as it is): a header record
 // (skipped), then one record per signature. The name and pattern texts are stored XOR
 // SignatureKey; the length bytes and PairCount are stored plain, and PairCount is recomputed on
 // loading. A pattern is read as units of two characters; a unit holding "?", a space or ":" is
@@ -11,25 +12,14 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
-#include "qrx_counted_text.h"
-
-// One signature as the scanning engine reads it: 321 bytes, no padding.
-struct TSignatureEntry {
-  TCountedText<64> Name;
-  TCountedText<254> Pattern;
-  std::uint8_t PairCount;  // pattern length div 2
-};
-static_assert(sizeof(TSignatureEntry) == 321);
-static_assert(offsetof(TSignatureEntry, Pattern) == 65);
-static_assert(offsetof(TSignatureEntry, PairCount) == 320);
-static_assert(std::is_trivially_copyable_v<TSignatureEntry>);
+#include "tn_sscan.h"
 
 inline constexpr std::size_t SignatureRecordSize = sizeof(TSignatureEntry);
-inline constexpr std::int32_t SignatureSlots = 38000;
-// The last slot is never written, so the table holds one signature less than its slots.
-inline constexpr std::int32_t MaxStoredSignatures = SignatureSlots - 1;
+// The table holds as many signatures as the engine reads, in one slot more than that: the last
+// slot is never written.
+inline constexpr std::int32_t MaxStoredSignatures = TN_MAX_SIGNATURES;
+inline constexpr std::int32_t SignatureSlots = MaxStoredSignatures + 1;
 
 // Raised by CheckHexPair. The message is in Windows-1252 in the Windows build.
 class ConversionError : public std::runtime_error {
@@ -41,9 +31,6 @@ class ConversionError : public std::runtime_error {
 void UnscrambleSignatureRecord(TSignatureEntry& record);
 // The inverse, for writing a file (XOR with the key undoes itself).
 void ScrambleSignatureRecord(TSignatureEntry& record);
-
-// A plain entry with the given texts (cut to their capacities), PairCount set, spare bytes cleared.
-TSignatureEntry MakeSignatureEntry(std::string_view name, std::string_view pattern);
 
 // Inline: the loader runs these on every unit of every signature at start-up.
 inline bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }

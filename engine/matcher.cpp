@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "signature_entry.h"
-
 namespace qrx::engine {
 namespace {
 
@@ -38,10 +36,10 @@ struct PieceRoom {
   std::size_t words = 0;
 };
 
-PieceRoom roomFor(const std::uint8_t* table, std::size_t count) {
+PieceRoom roomFor(const TSignatureEntry* table, std::size_t count) {
   PieceRoom room;
   for (std::size_t slot = 0; slot < count; ++slot) {
-    const std::string_view text = entryPattern(table + slot * kEntrySize);
+    const std::string_view text = table[slot].Pattern.View();
     const std::size_t pieces = static_cast<std::size_t>(std::count(text.begin(), text.end(), ':')) + 1;
     room.pieces += pieces;
     room.words += text.size() / 16 + pieces;
@@ -51,8 +49,8 @@ PieceRoom roomFor(const std::uint8_t* table, std::size_t count) {
 
 }  // namespace
 
-std::unique_ptr<Matcher> Matcher::fromTable(const std::uint8_t* table, std::size_t count) {
-  count = std::min(count, kMaxSignatures);
+std::unique_ptr<Matcher> Matcher::fromTable(const TSignatureEntry* table, std::size_t count) {
+  count = std::min(count, static_cast<std::size_t>(TN_MAX_SIGNATURES));
   std::unique_ptr<Matcher> matcher(new Matcher);
   std::vector<AtomUse> atoms;
   atoms.reserve(count);
@@ -63,9 +61,8 @@ std::unique_ptr<Matcher> Matcher::fromTable(const std::uint8_t* table, std::size
   matcher->values_.reserve(room.words);
   matcher->masks_.reserve(room.words);
   for (std::size_t slot = 0; slot < count; ++slot) {
-    const std::uint8_t* entry = table + slot * kEntrySize;
-    matcher->names_.emplace_back(entryName(entry));
-    const ParsedPattern pattern = parsePattern(entryPattern(entry));
+    matcher->names_.emplace_back(table[slot].Name.View());
+    const ParsedPattern pattern = parsePattern(table[slot].Pattern.View());
     countStatus(matcher->stats_, pattern.status);
     if (pattern.status == PatternStatus::Ok) {
       matcher->addSignature(slot, pattern, atoms);

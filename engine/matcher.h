@@ -12,6 +12,7 @@
 #include "atom_index.h"
 #include "byte_source.h"
 #include "pattern.h"
+#include "tn_sscan.h"
 
 namespace qrx::engine {
 
@@ -47,9 +48,9 @@ struct ScanOptions {
 
 class Matcher {
  public:
-  // Reads `count` packed records starting at `table`, at most kMaxSignatures. Signatures that
+  // Reads `count` records starting at `table`, at most TN_MAX_SIGNATURES. Signatures that
   // cannot be matched sensibly are left out and counted in stats().
-  static std::unique_ptr<Matcher> fromTable(const std::uint8_t* table, std::size_t count);
+  static std::unique_ptr<Matcher> fromTable(const TSignatureEntry* table, std::size_t count);
 
   ScanResult scan(ByteSource& source, const ScanOptions& options = {}) const;
   ScanResult scanFile(const char* path, const ScanOptions& options = {}) const;

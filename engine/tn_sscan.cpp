@@ -1,14 +1,10 @@
 // The exported face of the engine: a thin layer over Matcher. No exception leaves it.
 #include "tn_sscan.h"
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 #include <mutex>
-#include <new>
 
 #include "matcher.h"
-#include "signature_entry.h"
 
 namespace {
 
@@ -31,11 +27,8 @@ void setMatcher(std::shared_ptr<const Matcher> matcher) {
 }
 
 void writeResult(TScanFileResult* result, bool found, std::string_view name) {
-  const std::size_t length = found ? std::min<std::size_t>(name.size(), sizeof result->FoundName) : 0;
-  std::memset(result, 0, sizeof *result);
   result->Found = found ? 1 : 0;
-  result->FoundNameLength = static_cast<uint8_t>(length);
-  std::memcpy(result->FoundName, name.data(), length);
+  result->FoundName.Assign(found ? name : std::string_view());
 }
 
 int32_t scanCode(ScanStatus status) {
@@ -55,8 +48,7 @@ extern "C" int32_t TN_SSCAN_CALL initscan(const void* table, int32_t count) {
   setMatcher(nullptr);
   if (count < 0 || (count > 0 && table == nullptr)) return TN_INIT_BAD_ARGUMENT;
   try {
-    const std::size_t records = std::min<std::size_t>(static_cast<std::size_t>(count), qrx::engine::kMaxSignatures);
-    setMatcher(Matcher::fromTable(static_cast<const std::uint8_t*>(table), records));
+    setMatcher(Matcher::fromTable(static_cast<const TSignatureEntry*>(table), static_cast<std::size_t>(count)));
     return TN_INIT_OK;
   } catch (...) {
     return TN_INIT_INTERNAL_ERROR;

@@ -13,7 +13,7 @@
 // Exit code: 1 when a file is infected, else 2 when anything could not be read, else 0.
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "matcher.h"
-#include "signature_entry.h"
 #include "tns_signature_file.h"
 #include "qrx_virus_walk.h"
 
@@ -99,16 +98,14 @@ struct RecordOrigin {
 };
 
 struct RecordTable {
-  std::vector<std::uint8_t> records;
+  std::vector<TSignatureEntry> records;
   std::vector<RecordOrigin> origins;
 
-  RecordTable() { records.reserve(qrx::engine::kMaxSignatures * qrx::engine::kEntrySize); }
-  std::uint8_t* append(RecordOrigin origin) {
-    records.resize(records.size() + qrx::engine::kEntrySize);
+  RecordTable() { records.reserve(TN_MAX_SIGNATURES); }
+  void append(const TSignatureEntry& record, RecordOrigin origin) {
+    records.push_back(record);
     origins.push_back(origin);
-    return records.data() + records.size() - qrx::engine::kEntrySize;
   }
-  std::size_t count() const { return origins.size(); }
 };
 
 // Appends one record per line that fits a record; warns about the others. The patterns are
@@ -127,14 +124,15 @@ bool readSignatureFile(const std::string& path, std::uint32_t source, RecordTabl
     const std::string_view name = std::string_view(line).substr(0, tab);
     const std::string_view pattern = tab == std::string::npos ? std::string_view() : std::string_view(line).substr(tab + 1);
     const char* problem = tab == std::string::npos                        ? "no tab between name and pattern"
-                          : name.size() > qrx::engine::kNameCapacity      ? "name longer than 64 characters"
-                          : pattern.size() > qrx::engine::kPatternCapacity ? ignoredReason(qrx::engine::PatternStatus::TooLong)
-                                                                          : nullptr;
+                          : name.size() > decltype(TSignatureEntry::Name)::Capacity ? "name longer than 64 characters"
+                          : pattern.size() > decltype(TSignatureEntry::Pattern)::Capacity
+                              ? ignoredReason(qrx::engine::PatternStatus::TooLong)
+                              : nullptr;
     if (problem) {
       std::fprintf(stderr, "qrxscan: %s:%u: signature ignored: %s\n", path.c_str(), number, problem);
       continue;
     }
-    qrx::engine::writeEntry(table.append({source, number}), name, pattern);
+    table.append(MakeSignatureEntry(name, pattern), {source, number});
   }
   return true;
 }
@@ -151,10 +149,8 @@ bool readDataFile(const std::string& path, std::uint32_t source, RecordTable& ta
     std::fprintf(stderr, "qrxscan: %s: %s\n", path.c_str(), error.what());
     return false;
   }
-  const auto* records = reinterpret_cast<const std::uint8_t*>(SignatureTable());
   for (std::int32_t i = 0; i < FilledSignatureSlots(); ++i) {
-    const std::uint8_t* record = records + static_cast<std::size_t>(i) * qrx::engine::kEntrySize;
-    std::memcpy(table.append({source, static_cast<std::uint32_t>(i + 1)}), record, qrx::engine::kEntrySize);
+    table.append(SignatureTable()[i], {source, static_cast<std::uint32_t>(i + 1)});
   }
   return true;
 }
@@ -272,12 +268,12 @@ int main(int argc, char** argv) {
     const bool read = source.dataFile ? readDataFile(source.path, i, table) : readSignatureFile(source.path, i, table);
     if (!read) return kExitError;
   }
-  const std::size_t count = std::min(table.count(), qrx::engine::kMaxSignatures);
+  const std::size_t count = std::min(table.records.size(), static_cast<std::size_t>(TN_MAX_SIGNATURES));
   const auto initStart = std::chrono::steady_clock::now();
   const std::unique_ptr<Matcher> matcher = Matcher::fromTable(table.records.data(), count);
   const double initSeconds = secondsSince(initStart);
   warnIgnored(*matcher, table, options);
-  if (table.count() > count) {
+  if (table.records.size() > count) {
     std::fprintf(stderr, "qrxscan: only the first %zu signatures are used\n", count);
   }
 

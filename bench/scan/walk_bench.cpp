@@ -16,7 +16,7 @@
 
 #include "qrx_application.h"
 #include "qrx_thread_scan_virus.h"
-#include "signature_entry.h"
+#include "tn_sscan.h"
 #include "tn_dll_sscan_header.h"
 
 namespace {
@@ -33,17 +33,15 @@ class TFolderScan : public ScanVirus {
   std::string Folder_;
 };
 
-std::vector<std::uint8_t> ReadSignatures(const char* path) {
-  std::vector<std::uint8_t> table;
+std::vector<TSignatureEntry> ReadSignatures(const char* path) {
+  std::vector<TSignatureEntry> table;
   std::ifstream in(path, std::ios::binary);
   std::string line;
-  while (std::getline(in, line) && table.size() / qrx::engine::kEntrySize < qrx::engine::kMaxSignatures) {
+  while (std::getline(in, line) && table.size() < TN_MAX_SIGNATURES) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t tab = line.find('\t');
     if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
-    table.resize(table.size() + qrx::engine::kEntrySize);
-    qrx::engine::writeEntry(table.data() + table.size() - qrx::engine::kEntrySize, line.substr(0, tab),
-                            line.substr(tab + 1));
+    table.push_back(MakeSignatureEntry(line.substr(0, tab), line.substr(tab + 1)));
   }
   return table;
 }
@@ -62,8 +60,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   Application.Initialize(GetModuleHandleA(nullptr));
-  const std::vector<std::uint8_t> table = ReadSignatures(argv[1]);
-  const auto count = static_cast<std::int32_t>(table.size() / qrx::engine::kEntrySize);
+  const std::vector<TSignatureEntry> table = ReadSignatures(argv[1]);
+  const auto count = static_cast<std::int32_t>(table.size());
   if (!BindScanEngine() || count == 0 || InitScan(table.data(), count) != 0) {
     std::fprintf(stderr, "qrx_walk_bench: the engine cannot be primed\n");
     return 2;

@@ -11,7 +11,6 @@
 
 #include "matcher.h"
 #include "reference_matcher.h"
-#include "signature_entry.h"
 
 namespace {
 
@@ -22,8 +21,8 @@ struct TextSig {
 };
 
 void fuzzRecords(const std::uint8_t* data, std::size_t size) {
-  const std::size_t count = size / kEntrySize;
-  const auto matcher = Matcher::fromTable(data, count);
+  const std::size_t count = size / sizeof(TSignatureEntry);
+  const auto matcher = Matcher::fromTable(reinterpret_cast<const TSignatureEntry*>(data), count);
   static const std::string text = "MZ\x90\x00 some text ABCD \xFF\xFF 0123456789 \x00\x01\x02\x03 the end";
   MemorySource source(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
   const ScanResult r = matcher->scan(source, ScanOptions{7});
@@ -40,18 +39,18 @@ void fuzzPatterns(const std::uint8_t* data, std::size_t size) {
   std::string line;
   for (; at < size && data[at] != 0; ++at) {
     if (data[at] == '\n') {
-      sigs.push_back({line.substr(0, kPatternCapacity)});
+      sigs.push_back({line.substr(0, decltype(TSignatureEntry::Pattern)::Capacity)});
       line.clear();
     } else {
       line += static_cast<char>(data[at]);
     }
   }
-  sigs.push_back({line.substr(0, kPatternCapacity)});
+  sigs.push_back({line.substr(0, decltype(TSignatureEntry::Pattern)::Capacity)});
   if (sigs.size() > 64) return;
   const std::vector<std::uint8_t> scanned(data + std::min(size, at + 1), data + size);
 
-  std::vector<std::uint8_t> table(sigs.size() * kEntrySize);
-  for (std::size_t i = 0; i < sigs.size(); ++i) writeEntry(table.data() + i * kEntrySize, "s", sigs[i].pattern);
+  std::vector<TSignatureEntry> table;
+  for (const TextSig& sig : sigs) table.push_back(MakeSignatureEntry("s", sig.pattern));
   const auto matcher = Matcher::fromTable(table.data(), sigs.size());
   MemorySource source(scanned.data(), scanned.size());
   const ScanResult got = matcher->scan(source, ScanOptions{chunk});

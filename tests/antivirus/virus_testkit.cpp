@@ -4,7 +4,6 @@
 #include "implode_encoder.h"
 #include "legacy_harness.h"
 #include "shrink_encoder.h"
-#include "signature_entry.h"
 
 namespace VirusTestKit {
 
@@ -12,7 +11,7 @@ TBytes Eicar() {
   return UnzipTestKit::BytesOf("X5O!P%@AP[4\\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*");
 }
 
-std::vector<std::uint8_t> EicarSignatureTable() {
+std::vector<TSignatureEntry> EicarSignatureTable() {
   static const char kHex[] = "0123456789ABCDEF";
   std::string pattern;
   for (std::uint8_t byte : Eicar()) {
@@ -20,9 +19,7 @@ std::vector<std::uint8_t> EicarSignatureTable() {
     pattern += kHex[byte & 15];
   }
   pattern.resize(2 * 40);  // the first 40 bytes: a pattern holds at most 254 characters
-  std::vector<std::uint8_t> table(qrx::engine::kEntrySize);
-  qrx::engine::writeEntry(table.data(), kEicarSignatureName, pattern);
-  return table;
+  return {MakeSignatureEntry(kEicarSignatureName, pattern)};
 }
 
 TZipMember StoredMember(const std::string& name, const TBytes& content) {

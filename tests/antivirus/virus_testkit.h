@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "testkit.h"
+#include "tn_sscan.h"
 
 namespace VirusTestKit {
 
@@ -16,7 +17,7 @@ using UnzipTestKit::TZipMember;
 TBytes Eicar();
 inline constexpr char kEicarSignatureName[] = "EICAR-Test-File";
 // One 321-byte signature record that matches Eicar().
-std::vector<std::uint8_t> EicarSignatureTable();
+std::vector<TSignatureEntry> EicarSignatureTable();
 
 TZipMember StoredMember(const std::string& name, const TBytes& content);
 TZipMember DeflatedMember(const std::string& name, const TBytes& content);

@@ -22,7 +22,7 @@ const std::string kScanning = "Analyse du fichier ";
 class VirusWalkTest : public testing::Test {
  protected:
   VirusWalkTest() {
-    const std::vector<std::uint8_t> table = EicarSignatureTable();
+    const std::vector<TSignatureEntry> table = EicarSignatureTable();
     Engine = qrx::engine::Matcher::fromTable(table.data(), 1);
     Options.TempFolder = Temp.Path();
   }

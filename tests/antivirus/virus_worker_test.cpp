@@ -48,7 +48,7 @@ class VirusWorkerTest : public testing::Test {
   static void SetUpTestSuite() {
     Application.Initialize(GetModuleHandleA(nullptr));
     ASSERT_TRUE(BindScanEngine());
-    static const std::vector<std::uint8_t> table = EicarSignatureTable();
+    static const std::vector<TSignatureEntry> table = EicarSignatureTable();
     ASSERT_EQ(0, InitScan(table.data(), 1));
   }
 

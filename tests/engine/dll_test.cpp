@@ -13,8 +13,8 @@
 namespace qrx::engine {
 namespace {
 
-using InitScan = int32_t(__stdcall*)(const void*, int32_t);
-using ScanFile = int32_t(__stdcall*)(const char*, TScanFileResult*);
+using InitScan = decltype(&initscan);
+using ScanFile = decltype(&scanfile);
 
 class Dll : public ::testing::Test {
  protected:
@@ -61,7 +61,7 @@ TEST_F(Dll, ScansThroughTheExports) {
   ASSERT_EQ(initscan_(table.data(), 2), TN_INIT_OK);
   EXPECT_EQ(scanfile_(eicar.c_str(), &r), TN_SCAN_INFECTED);
   EXPECT_EQ(r.Found, 1);
-  EXPECT_EQ(std::string(r.FoundName, r.FoundNameLength), "EICAR-Test-File");
+  EXPECT_EQ(r.FoundName.Str(), "EICAR-Test-File");
   EXPECT_EQ(scanfile_(dir.write("clean.txt", test::bytes("nothing here")).c_str(), &r), TN_SCAN_CLEAN);
   EXPECT_EQ(r.Found, 0);
   EXPECT_EQ(scanfile_(dir.path().c_str(), &r), TN_SCAN_CANNOT_OPEN);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -10,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "signature_entry.h"
+#include "tn_sscan.h"
 
 namespace qrx::engine::test {
 
@@ -19,9 +20,17 @@ struct Sig {
   std::string pattern;
 };
 
-inline std::vector<std::uint8_t> makeTable(const std::vector<Sig>& sigs) {
-  std::vector<std::uint8_t> table(sigs.size() * kEntrySize, 0xA5);  // unspecified bytes past the texts
-  for (std::size_t i = 0; i < sigs.size(); ++i) writeEntry(table.data() + i * kEntrySize, sigs[i].name, sigs[i].pattern);
+// Records for `sigs`. The bytes past each text and the pair count are junk, as the engine may
+// not rely on them.
+inline std::vector<TSignatureEntry> makeTable(const std::vector<Sig>& sigs) {
+  std::vector<TSignatureEntry> table;
+  for (const Sig& sig : sigs) {
+    TSignatureEntry entry = MakeSignatureEntry(sig.name, sig.pattern);
+    std::memset(entry.Name.Text + entry.Name.Size(), 0xA5, entry.Name.Capacity - entry.Name.Size());
+    std::memset(entry.Pattern.Text + entry.Pattern.Size(), 0xA5, entry.Pattern.Capacity - entry.Pattern.Size());
+    entry.PairCount = 0xA5;
+    table.push_back(entry);
+  }
   return table;
 }
 

@@ -22,7 +22,7 @@ TScanFileResult preparedResult() {
   return r;
 }
 
-std::string foundName(const TScanFileResult& r) { return std::string(r.FoundName, r.FoundNameLength); }
+std::string foundName(const TScanFileResult& r) { return r.FoundName.Str(); }
 
 // Declared first: gtest runs a file's tests in order, and nothing has called initscan yet.
 TEST(TnSscan, ScanBeforeInitscanIsNotScanned) {
@@ -47,14 +47,14 @@ TEST(TnSscan, FindsEicarAndLeavesCleanFilesClean) {
     r = preparedResult();
     EXPECT_EQ(scanfile(dir.write("clean.txt", test::bytes(content)).c_str(), &r), TN_SCAN_CLEAN) << content;
     EXPECT_EQ(r.Found, 0);
-    EXPECT_EQ(r.FoundNameLength, 0);
+    EXPECT_EQ(r.FoundName.Length, 0);
   }
 }
 
 TEST(TnSscan, TableIsCopiedAndCanBeReplaced) {
   auto table = test::makeTable({{"First", "41424344"}});
   ASSERT_EQ(initscan(table.data(), 1), TN_INIT_OK);
-  std::fill(table.begin(), table.end(), 0);  // the engine keeps no pointer into it
+  std::fill(table.begin(), table.end(), TSignatureEntry{});  // the engine keeps no pointer into it
   TempDir dir;
   const std::string file = dir.write("f.bin", test::bytes("..ABCD.."));
   TScanFileResult r = preparedResult();
@@ -91,16 +91,17 @@ TEST(TnSscan, BadTablesAndArguments) {
 // Garbage everywhere, every length byte at its maximum: nothing is read past a field, the
 // unusable signatures are skipped and the usable ones still work.
 TEST(TnSscan, GarbageRecordsAreSkipped) {
-  std::vector<std::uint8_t> table(4 * kEntrySize);
-  for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<std::uint8_t>(i * 131 + 7);
-  for (std::size_t s = 0; s < 4; ++s) {
-    table[s * kEntrySize] = 255;        // name length beyond 64
-    table[s * kEntrySize + 65] = 255;   // pattern length beyond 254
+  std::vector<TSignatureEntry> table(4);
+  auto* bytes = reinterpret_cast<std::uint8_t*>(table.data());
+  for (std::size_t i = 0; i < table.size() * sizeof(TSignatureEntry); ++i) bytes[i] = static_cast<std::uint8_t>(i * 131 + 7);
+  for (TSignatureEntry& entry : table) {
+    entry.Name.Length = 255;     // beyond 64
+    entry.Pattern.Length = 255;  // beyond 254
   }
   const std::string longName(64, 'N');
   const std::string longPattern = std::string(250, 'C') + "4142";  // 254 characters, last piece "...CCAB"
-  writeEntry(table.data() + 2 * kEntrySize, longName, longPattern);
-  table[2 * kEntrySize] = 200;  // a too-long name length is cut to the 64 characters
+  table[2] = MakeSignatureEntry(longName, longPattern);
+  table[2].Name.Length = 200;  // a too-long name length is cut to the 64 characters
   ASSERT_EQ(initscan(table.data(), 4), TN_INIT_OK);
 
   TempDir dir;
