@@ -417,8 +417,11 @@ LRESULT TGrid::AnswerReader(HWND reader) {
   }
   COPYDATASTRUCT data{kGridReadTag, static_cast<DWORD>(text.size()), text.data()};
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(reader, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()), reinterpret_cast<LPARAM>(&data),
-                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  // Not SMTO_ABORTIFHUNG: the reader waits inside its own send, so it answers, yet the system
+  // may count it as hung when it had not looked at its queue for a few seconds before.
+  if (!SendMessageTimeoutA(reader, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()), reinterpret_cast<LPARAM>(&data),
+                           SMTO_NORMAL, 5000, &ignored))
+    return 0;
   return RowCount();
 }
 
