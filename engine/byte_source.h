@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qrx::engine {
@@ -13,6 +14,9 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Up to `size` bytes into `out`: how many were read (0 at the end), or -1 on a read error.
   virtual std::ptrdiff_t read(std::uint8_t* out, std::size_t size) = 0;
+  // How many bytes the source expects to deliver, when it knows: the scan sizes its buffer by
+  // it. Only a hint: a file may grow or shrink while it is read.
+  virtual std::optional<std::uint64_t> expectedSize() const { return std::nullopt; }
 };
 
 class MemorySource final : public ByteSource {
@@ -20,6 +24,7 @@ class MemorySource final : public ByteSource {
   MemorySource(const std::uint8_t* data, std::size_t size, std::size_t maxRead = SIZE_MAX)
       : data_(data), size_(size), maxRead_(maxRead) {}
   std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override;
+  std::optional<std::uint64_t> expectedSize() const override { return size_; }
 
  private:
   const std::uint8_t* data_;
@@ -41,10 +46,12 @@ class FileSource final : public ByteSource {
   // Null with `error` set when the path is missing, unreadable, a folder or a device.
   static std::unique_ptr<FileSource> open(const char* path, OpenError& error);
   std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override;
+  std::optional<std::uint64_t> expectedSize() const override { return size_; }
 
  private:
-  explicit FileSource(std::intptr_t handle) : handle_(handle) {}
+  FileSource(std::intptr_t handle, std::uint64_t size) : handle_(handle), size_(size) {}
   std::intptr_t handle_;
+  std::uint64_t size_;  // when opened
 };
 
 }  // namespace qrx::engine

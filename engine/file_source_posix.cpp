@@ -23,7 +23,7 @@ std::unique_ptr<FileSource> FileSource::open(const char* path, OpenError& error)
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   error = OpenError::None;
-  return std::unique_ptr<FileSource>(new FileSource(fd));
+  return std::unique_ptr<FileSource>(new FileSource(fd, static_cast<std::uint64_t>(st.st_size)));
 }
 
 FileSource::~FileSource() { ::close(static_cast<int>(handle_)); }

@@ -22,8 +22,10 @@ std::unique_ptr<FileSource> FileSource::open(const char* path, OpenError& error)
     error = OpenError::NotAFile;
     return nullptr;
   }
+  LARGE_INTEGER size{};
+  ::GetFileSizeEx(h, &size);  // on failure 0: the scan then starts with a small buffer
   error = OpenError::None;
-  return std::unique_ptr<FileSource>(new FileSource(reinterpret_cast<std::intptr_t>(h)));
+  return std::unique_ptr<FileSource>(new FileSource(reinterpret_cast<std::intptr_t>(h), static_cast<std::uint64_t>(size.QuadPart)));
 }
 
 FileSource::~FileSource() { ::CloseHandle(reinterpret_cast<HANDLE>(handle_)); }

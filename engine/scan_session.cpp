@@ -68,10 +68,27 @@ class ScanSession {
   FilterCounts counts_;
 };
 
+namespace {
+
+// Most files are far smaller than a chunk. Their buffer is sized to them: a fresh buffer of a
+// quarter megabyte per small file cost more than scanning it (under Wine, three times the
+// whole scan, as the heap gives such blocks back to the system when they are freed). The
+// floor keeps a file that grows while it is read from being read in tiny steps.
+constexpr std::size_t kSmallestChunk = 16 * 1024;
+
+std::size_t chunkFor(const ScanOptions& options, std::optional<std::uint64_t> expected) {
+  const std::size_t chunk = std::max<std::size_t>(options.chunkSize, 1);
+  if (!expected || *expected >= chunk) return chunk;
+  // One byte more than expected, so that the end shows in the first fill.
+  return std::min(chunk, std::max(static_cast<std::size_t>(*expected) + 1, kSmallestChunk));
+}
+
+}  // namespace
+
 ScanSession::ScanSession(const Matcher& matcher, ByteSource& source, const ScanOptions& options)
     : m_(matcher),
       source_(source),
-      chunk_(std::max<std::size_t>(options.chunkSize, 1)),
+      chunk_(chunkFor(options, source.expectedSize())),
       buffer_(new std::uint8_t[kKeep + chunk_ + kPadding]),
       progress_(matcher.gappedCount_),
       waiting_(matcher.weakFirst_) {}

@@ -1,6 +1,7 @@
 // Reading in chunks: occurrences far apart, at chunk edges, read errors, real files.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,40 @@ TEST(Stream, LongPieceAcrossChunkEdges) {
     data[at + 126] = '.';
     EXPECT_EQ(scanBytes(*m, data, chunk).status, ScanStatus::Clean) << at;
   }
+}
+
+// A file that grew after it was opened: the scan sized its buffer for the few bytes it was
+// told of, and still reads and matches everything after them, across its chunk edges.
+class GrowingSource final : public ByteSource {
+ public:
+  GrowingSource(const std::vector<std::uint8_t>& data, std::uint64_t told) : data_(data.data(), data.size()), told_(told) {}
+  std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override { return data_.read(out, size); }
+  std::optional<std::uint64_t> expectedSize() const override { return told_; }
+
+ private:
+  MemorySource data_;
+  std::uint64_t told_;
+};
+
+TEST(Stream, FileLargerThanExpectedIsReadWhole) {
+  const auto m = build({{"Edge", "41424344454647484950"}, {"Tail", "5A5A::595959"}});
+  std::vector<std::uint8_t> data(200 * 1024, '.');
+  const std::string edge = "ABCDEFGHIP";
+  for (std::size_t at : {std::size_t{16 * 1024 - 5}, std::size_t{100 * 1024 - 3}}) {
+    std::vector<std::uint8_t> placed = data;
+    std::copy(edge.begin(), edge.end(), placed.begin() + at);
+    GrowingSource source(placed, 10);
+    const ScanResult r = m->scan(source);
+    ASSERT_EQ(r.status, ScanStatus::Infected) << at;
+    EXPECT_EQ(r.matchEnd, at + edge.size()) << at;
+  }
+  data[7] = data[8] = 'Z';
+  std::fill(data.end() - 3, data.end(), 'Y');
+  GrowingSource gapped(data, 0);
+  const ScanResult r = m->scan(gapped);
+  ASSERT_EQ(r.status, ScanStatus::Infected);
+  EXPECT_EQ(m->name(r.slot), "Tail");
+  EXPECT_EQ(r.matchEnd, data.size());
 }
 
 // Long exact runs are looked for every few bytes only, so a later occurrence of a piece can be
