@@ -53,8 +53,8 @@ TEST(Stream, GapsSpanManyChunks) {
   const auto m = build({{"Gap", "41424344::45464748::??"}, {"Far", "4546474849"}});
   std::vector<std::uint8_t> data(3 << 20, 0);
   const std::string head = "ABCD", tail = "EFGHI";
-  std::copy(head.begin(), head.end(), data.begin() + 5);
-  std::copy(tail.begin(), tail.end(), data.end() - 5);
+  for (std::size_t i = 0; i < head.size(); ++i) data[5 + i] = static_cast<std::uint8_t>(head[i]);
+  for (std::size_t i = 0; i < tail.size(); ++i) data[data.size() - 5 + i] = static_cast<std::uint8_t>(tail[i]);
   const ScanResult r = scanBytes(*m, data, 64 * 1024);
   ASSERT_EQ(r.status, ScanStatus::Infected);
   EXPECT_EQ(m->name(r.slot), "Gap");  // EFGH plus one byte ends with "Far", at the lower slot
@@ -102,14 +102,14 @@ TEST(Stream, FileLargerThanExpectedIsReadWhole) {
   const std::string edge = "ABCDEFGHIP";
   for (std::size_t at : {std::size_t{16 * 1024 - 5}, std::size_t{100 * 1024 - 3}}) {
     std::vector<std::uint8_t> placed = data;
-    std::copy(edge.begin(), edge.end(), placed.begin() + at);
+    for (std::size_t i = 0; i < edge.size(); ++i) placed[at + i] = static_cast<std::uint8_t>(edge[i]);
     GrowingSource source(placed, 10);
     const ScanResult r = m->scan(source);
     ASSERT_EQ(r.status, ScanStatus::Infected) << at;
     EXPECT_EQ(r.matchEnd, at + edge.size()) << at;
   }
   data[7] = data[8] = 'Z';
-  std::fill(data.end() - 3, data.end(), 'Y');
+  for (std::size_t i = data.size() - 3; i < data.size(); ++i) data[i] = 'Y';
   GrowingSource gapped(data, 0);
   const ScanResult r = m->scan(gapped);
   ASSERT_EQ(r.status, ScanStatus::Infected);
