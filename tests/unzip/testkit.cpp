@@ -440,23 +440,14 @@ TSingleResult ExtractSingle(const TZipMember& member, bool passCentral) {
 
 // ---- One member's packed data decoded from memory ----
 
+size_t TMemorySource::Read(uint8_t* to, size_t size) {
+  size_t n = std::min({size, ReadSize, Size - Position});
+  if (n > 0) std::memcpy(to, Bytes + Position, n);
+  Position += n;
+  return n;
+}
+
 namespace {
-
-class TMemorySource final : public TPackedSource {
-public:
-  TMemorySource(const TBytes& bytes, size_t readSize) : Bytes(bytes), ReadSize(readSize) {}
-  size_t Read(uint8_t* to, size_t size) override {
-    size_t n = std::min({size, ReadSize, Bytes.size() - Position});
-    if (n > 0) std::memcpy(to, Bytes.data() + Position, n);
-    Position += n;
-    return n;
-  }
-
-private:
-  const TBytes& Bytes;
-  const size_t ReadSize;
-  size_t Position = 0;
-};
 
 class TMemorySink final : public TContentSink {
 public:
@@ -499,7 +490,7 @@ TDecoded DecodeFromMemory(const TMemberFeed& feed) {
   // The engine's own sizes: an input buffer room for a stored chunk, a window.
   std::vector<uint8_t> buffer(131072), window(UZ_WINDOW_SIZE);
   TDecoded decoded;
-  TMemorySource source(feed.Packed, feed.ReadSize);
+  TMemorySource source(feed.Packed.data(), feed.Packed.size(), feed.ReadSize);
   TStopAfter stop(feed.StopAfter);
   TPackedInput input(source, buffer.data(), buffer.size(), static_cast<int64_t>(feed.Packed.size()), &stop);
   input.PackedSize = feed.PackedSize.value_or(static_cast<int64_t>(feed.Packed.size()));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "MemberStream.h"
 #include "UnzipTypes.h"
 
 namespace UnzipTestKit {
@@ -115,6 +116,19 @@ struct TSingleResult {
 TSingleResult ExtractSingle(const TZipMember& member, bool passCentral = true);
 
 // ---- One member's packed data decoded from memory ----
+
+// Hands out the bytes, at most readSize of them per read.
+class TMemorySource final : public TPackedSource {
+public:
+  TMemorySource(const uint8_t* bytes, size_t size, size_t readSize) : Bytes(bytes), Size(size), ReadSize(readSize) {}
+  size_t Read(uint8_t* to, size_t size) override;
+
+private:
+  const uint8_t* const Bytes;
+  const size_t Size;
+  const size_t ReadSize;
+  size_t Position = 0;
+};
 
 // What a decoder is fed and how: the member declares Content's size and CRC (and Packed's
 // size unless PackedSize says otherwise); the source, the sink and the abort check can be
