@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "Decoders.h"
-#include "UnzipEngine.h"
+#include "UnzipTypes.h"
 
 namespace {
 
@@ -32,14 +32,14 @@ class TShannonFanoCode {
 public:
   // Reads the stored bit lengths of `valueCount` values and builds the code; false when the
   // counts do not add up or the lengths do not make a complete code.
-  bool Read(TUnzipEngine& engine, unsigned valueCount, unsigned tableBits);
+  bool Read(TPackedInput& input, unsigned valueCount, unsigned tableBits);
   // The next value, from at least kMaxCodeLength bits the caller made available.
-  unsigned Decode(TUnzipEngine& engine) const;
+  unsigned Decode(TPackedInput& input) const;
 
 private:
-  bool ReadLengths(TUnzipEngine& engine, unsigned valueCount, uint8_t* lengths) const;
+  bool ReadLengths(TPackedInput& input, unsigned valueCount, uint8_t* lengths) const;
   bool Build(const uint8_t* lengths, unsigned valueCount);
-  unsigned DecodeLong(TUnzipEngine& engine) const;
+  unsigned DecodeLong(TPackedInput& input) const;
 
   // Entry: value | length << 8; 0 sends the lookup to DecodeLong.
   uint16_t Table[1 << 9] = {};
@@ -48,17 +48,17 @@ private:
   uint8_t ValuesInCodeOrder[kLiteralValues] = {};
 };
 
-bool TShannonFanoCode::Read(TUnzipEngine& engine, unsigned valueCount, unsigned tableBits) {
+bool TShannonFanoCode::Read(TPackedInput& input, unsigned valueCount, unsigned tableBits) {
   uint8_t lengths[kLiteralValues];
   TableBits = tableBits;
-  return ReadLengths(engine, valueCount, lengths) && Build(lengths, valueCount);
+  return ReadLengths(input, valueCount, lengths) && Build(lengths, valueCount);
 }
 
-bool TShannonFanoCode::ReadLengths(TUnzipEngine& engine, unsigned valueCount, uint8_t* lengths) const {
-  unsigned bytes = engine.NextInputByte() + 1u;
+bool TShannonFanoCode::ReadLengths(TPackedInput& input, unsigned valueCount, uint8_t* lengths) const {
+  unsigned bytes = input.NextInputByte() + 1u;
   unsigned filled = 0;
   for (unsigned i = 0; i < bytes; ++i) {
-    uint8_t run = engine.NextInputByte();
+    uint8_t run = input.NextInputByte();
     unsigned repeat = (run >> 4) + 1u;
     if (filled + repeat > valueCount) return false;
     std::memset(lengths + filled, (run & 0x0F) + 1, repeat);
@@ -97,22 +97,22 @@ bool TShannonFanoCode::Build(const uint8_t* lengths, unsigned valueCount) {
   return true;
 }
 
-unsigned TShannonFanoCode::Decode(TUnzipEngine& engine) const {
-  uint16_t entry = Table[engine.PeekBits(TableBits)];
-  if (entry == 0) return DecodeLong(engine);
-  engine.DropBits(entry >> 8);
+unsigned TShannonFanoCode::Decode(TPackedInput& input) const {
+  uint16_t entry = Table[input.PeekBits(TableBits)];
+  if (entry == 0) return DecodeLong(input);
+  input.DropBits(entry >> 8);
   return entry & 0xFF;
 }
 
 // Walks the canonical code one bit at a time.
-unsigned TShannonFanoCode::DecodeLong(TUnzipEngine& engine) const {
-  uint32_t bits = ~engine.PeekBits(kMaxCodeLength);
+unsigned TShannonFanoCode::DecodeLong(TPackedInput& input) const {
+  uint32_t bits = ~input.PeekBits(kMaxCodeLength);
   uint32_t code = 0, first = 0, index = 0;
   for (unsigned length = 1; length <= kMaxCodeLength; ++length) {
     code |= (bits >> (length - 1)) & 1u;
     uint32_t count = CountOfLength[length];
     if (code - first < count) {
-      engine.DropBits(length);
+      input.DropBits(length);
       return ValuesInCodeOrder[index + code - first];
     }
     index += count;
@@ -124,10 +124,11 @@ unsigned TShannonFanoCode::DecodeLong(TUnzipEngine& engine) const {
 
 class TExploder {
 public:
-  explicit TExploder(TUnzipEngine& engine)
-      : Engine(engine),
-        HasLiteralTree((engine.GeneralFlags & 4) != 0),
-        DistanceLowBits((engine.GeneralFlags & 2) != 0 ? 7 : 6),
+  TExploder(TPackedInput& input, TContentOutput& output)
+      : Input(input),
+        Output(output),
+        HasLiteralTree((input.GeneralFlags & 4) != 0),
+        DistanceLowBits((input.GeneralFlags & 2) != 0 ? 7 : 6),
         MinMatch(HasLiteralTree ? 3 : 2) {}
 
   int32_t Run();
@@ -140,7 +141,8 @@ private:
   bool Copy(uint32_t distance, uint32_t length);
   bool Flush();
 
-  TUnzipEngine& Engine;
+  TPackedInput& Input;
+  TContentOutput& Output;
   const bool HasLiteralTree;
   const unsigned DistanceLowBits;
   const unsigned MinMatch;
@@ -148,29 +150,29 @@ private:
 };
 
 bool TExploder::ReadTrees() {
-  unsigned distanceTableBits = Engine.PackedToRead <= kSmallMemberPackedSize ? 7 : 8;
-  return (!HasLiteralTree || LiteralCode.Read(Engine, kLiteralValues, 9)) &&
-         LengthCode.Read(Engine, kLengthValues, 7) && DistanceCode.Read(Engine, kDistanceValues, distanceTableBits);
+  unsigned distanceTableBits = Input.PackedSize <= kSmallMemberPackedSize ? 7 : 8;
+  return (!HasLiteralTree || LiteralCode.Read(Input, kLiteralValues, 9)) &&
+         LengthCode.Read(Input, kLengthValues, 7) && DistanceCode.Read(Input, kDistanceValues, distanceTableBits);
 }
 
 int32_t TExploder::Run() {
-  if (!ReadTrees()) return Engine.InputExhausted ? UZ_READ_ERROR : UZ_BAD_DATA;
-  int64_t remaining = Engine.UnpackedExpected & 0xFFFFFFFF;
-  while (remaining > 0 && !Engine.Aborted && !Engine.InputExhausted) {
-    Engine.NeedBits(kMaxTokenBits);
-    bool isLiteral = Engine.PeekBits(1) != 0;
-    Engine.DropBits(1);
+  if (!ReadTrees()) return Input.InputExhausted ? UZ_READ_ERROR : UZ_BAD_DATA;
+  int64_t remaining = Output.UnpackedSize & 0xFFFFFFFF;
+  while (remaining > 0 && !Input.Aborted && !Input.InputExhausted) {
+    Input.NeedBits(kMaxTokenBits);
+    bool isLiteral = Input.PeekBits(1) != 0;
+    Input.DropBits(1);
     if (isLiteral) {
       if (!Literal()) return UZ_WRITE_ERROR;
       --remaining;
     } else {
-      uint32_t low = Engine.PeekBits(DistanceLowBits);
-      Engine.DropBits(DistanceLowBits);
-      uint32_t distance = (DistanceCode.Decode(Engine) << DistanceLowBits | low) + 1;
-      uint32_t length = LengthCode.Decode(Engine);
+      uint32_t low = Input.PeekBits(DistanceLowBits);
+      Input.DropBits(DistanceLowBits);
+      uint32_t distance = (DistanceCode.Decode(Input) << DistanceLowBits | low) + 1;
+      uint32_t length = LengthCode.Decode(Input);
       if (length == kExtraLengthCode) {
-        length += Engine.PeekBits(8);
-        Engine.DropBits(8);
+        length += Input.PeekBits(8);
+        Input.DropBits(8);
       }
       length += MinMatch;
       // The match is copied whole, even past the declared size: the size check catches it.
@@ -178,53 +180,53 @@ int32_t TExploder::Run() {
       remaining -= length;
     }
   }
-  if (Engine.Aborted) return UZ_ABORTED;
+  if (Input.Aborted) return UZ_ABORTED;
   if (!Flush()) return UZ_WRITE_ERROR;
-  return Engine.InputExhausted ? UZ_READ_ERROR : UZ_OK;
+  return Input.InputExhausted ? UZ_READ_ERROR : UZ_OK;
 }
 
 bool TExploder::Literal() {
-  if (HasLiteralTree) return Emit(static_cast<uint8_t>(LiteralCode.Decode(Engine)));
-  uint8_t byte = static_cast<uint8_t>(Engine.PeekBits(8));
-  Engine.DropBits(8);
+  if (HasLiteralTree) return Emit(static_cast<uint8_t>(LiteralCode.Decode(Input)));
+  uint8_t byte = static_cast<uint8_t>(Input.PeekBits(8));
+  Input.DropBits(8);
   return Emit(byte);
 }
 
 bool TExploder::Emit(uint8_t byte) {
-  Engine.Window[Engine.WindowPos++] = byte;
-  return Engine.WindowPos < UZ_WINDOW_SIZE || Flush();
+  Output.Window[Output.WindowPos++] = byte;
+  return Output.WindowPos < UZ_WINDOW_SIZE || Flush();
 }
 
 // Copies from `distance` bytes back in the circular window. Before the window is first
 // written out, bytes before the member's start are the window's zeros.
 bool TExploder::Copy(uint32_t distance, uint32_t length) {
-  uint8_t* window = Engine.Window;
-  uint32_t from = (Engine.WindowPos - distance) & kWindowMask;
+  uint8_t* window = Output.Window;
+  uint32_t from = (Output.WindowPos - distance) & kWindowMask;
   while (length > 0) {
-    uint32_t chunk = std::min({length, UZ_WINDOW_SIZE - Engine.WindowPos, UZ_WINDOW_SIZE - from});
-    uint8_t* to = window + Engine.WindowPos;
+    uint32_t chunk = std::min({length, UZ_WINDOW_SIZE - Output.WindowPos, UZ_WINDOW_SIZE - from});
+    uint8_t* to = window + Output.WindowPos;
     if (distance >= chunk) {
       std::memcpy(to, window + from, chunk);
     } else {
       for (uint32_t i = 0; i < chunk; ++i) to[i] = window[from + i];  // overlapping: repeats the pattern
     }
-    Engine.WindowPos += chunk;
+    Output.WindowPos += chunk;
     from = (from + chunk) & kWindowMask;
     length -= chunk;
-    if (Engine.WindowPos == UZ_WINDOW_SIZE && !Flush()) return false;
+    if (Output.WindowPos == UZ_WINDOW_SIZE && !Flush()) return false;
   }
   return true;
 }
 
 bool TExploder::Flush() {
-  bool written = Engine.FlushOutput(Engine.WindowPos);
-  Engine.WindowPos = 0;
+  bool written = Output.FlushOutput(Output.WindowPos);
+  Output.WindowPos = 0;
   return written;
 }
 
 }  // namespace
 
-int32_t Explode(TUnzipEngine& engine) {
-  auto exploder = std::make_unique<TExploder>(engine);
+int32_t Explode(TPackedInput& input, TContentOutput& output) {
+  auto exploder = std::make_unique<TExploder>(input, output);
   return exploder->Run();
 }

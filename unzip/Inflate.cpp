@@ -7,16 +7,16 @@
 //   bits 8-11   extra bits that follow the symbol (for a subtable link: its index bits)
 //   bits 12-15  flags: literal, end of block, subtable link, invalid
 //   bits 16-31  literal byte, length or distance base, or the subtable's start
-// A fast loop decodes while at least 16 input bytes remain in the engine's input buffer and
+// A fast loop decodes while at least 16 input bytes remain in the input's buffer and
 // a longest match fits in the window without wrapping past its end; it checks nothing else
 // per symbol. Near those edges one symbol at a time goes through the careful path, which
-// pulls bytes through the engine's bit reader (and so may reach the filler past the data).
+// pulls bytes through the input's bit reader (and so may reach the filler past the data).
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "Decoders.h"
-#include "UnzipEngine.h"
+#include "UnzipTypes.h"
 
 namespace {
 
@@ -151,43 +151,43 @@ const TBlockCodes& FixedCodes() {
   return *codes;
 }
 
-// Statuses of the block decoding besides the engine's result codes.
+// Statuses of the block decoding besides the result codes.
 constexpr int32_t kContinue = 100;
 constexpr int32_t kBlockEnd = 101;
 
-// ---- The careful path: one symbol at a time through the engine's bit reader ----
+// ---- The careful path: one symbol at a time through the input's bit reader ----
 
-uint32_t DecodeCarefully(TUnzipEngine& engine, const uint32_t* table, unsigned mainBits) {
-  engine.NeedBits(mainBits);
-  uint32_t entry = table[engine.PeekBits(mainBits)];
+uint32_t DecodeCarefully(TPackedInput& input, const uint32_t* table, unsigned mainBits) {
+  input.NeedBits(mainBits);
+  uint32_t entry = table[input.PeekBits(mainBits)];
   if (entry & kFlagSubtable) {
-    engine.DropBits(mainBits);
-    engine.NeedBits(EntryExtra(entry));
-    entry = table[EntryValue(entry) + engine.PeekBits(EntryExtra(entry))];
+    input.DropBits(mainBits);
+    input.NeedBits(EntryExtra(entry));
+    entry = table[EntryValue(entry) + input.PeekBits(EntryExtra(entry))];
   }
-  engine.DropBits(EntryBits(entry));
+  input.DropBits(EntryBits(entry));
   return entry;
 }
 
-bool PutByte(TUnzipEngine& engine, uint8_t byte) {
-  engine.Window[engine.WindowPos++] = byte;
-  if (engine.WindowPos < UZ_WINDOW_SIZE) return true;
-  engine.WindowPos = 0;
-  return engine.FlushOutput(UZ_WINDOW_SIZE);
+bool PutByte(TContentOutput& output, uint8_t byte) {
+  output.Window[output.WindowPos++] = byte;
+  if (output.WindowPos < UZ_WINDOW_SIZE) return true;
+  output.WindowPos = 0;
+  return output.FlushOutput(UZ_WINDOW_SIZE);
 }
 
-int32_t DecodeSymbolCarefully(TUnzipEngine& engine, const TBlockCodes& codes) {
-  uint32_t entry = DecodeCarefully(engine, codes.LitLen, kLitLenMainBits);
-  if (entry & kFlagLiteral) return PutByte(engine, static_cast<uint8_t>(EntryValue(entry))) ? kContinue : UZ_WRITE_ERROR;
+int32_t DecodeSymbolCarefully(TPackedInput& input, TContentOutput& output, const TBlockCodes& codes) {
+  uint32_t entry = DecodeCarefully(input, codes.LitLen, kLitLenMainBits);
+  if (entry & kFlagLiteral) return PutByte(output, static_cast<uint8_t>(EntryValue(entry))) ? kContinue : UZ_WRITE_ERROR;
   if (entry & kFlagEndOfBlock) return kBlockEnd;
   if (entry & kFlagInvalid) return UZ_BAD_DATA;
-  uint32_t length = EntryValue(entry) + engine.ReadBits(EntryExtra(entry));
-  entry = DecodeCarefully(engine, codes.Distance, kDistanceMainBits);
+  uint32_t length = EntryValue(entry) + input.ReadBits(EntryExtra(entry));
+  entry = DecodeCarefully(input, codes.Distance, kDistanceMainBits);
   if (entry & kFlagInvalid) return UZ_BAD_DATA;
-  uint32_t distance = EntryValue(entry) + engine.ReadBits(EntryExtra(entry));
+  uint32_t distance = EntryValue(entry) + input.ReadBits(EntryExtra(entry));
   // A distance before the member's first byte reads the zero-filled window.
   while (length--)
-    if (!PutByte(engine, engine.Window[(engine.WindowPos - distance) & kWindowMask])) return UZ_WRITE_ERROR;
+    if (!PutByte(output, output.Window[(output.WindowPos - distance) & kWindowMask])) return UZ_WRITE_ERROR;
   return kContinue;
 }
 
@@ -218,13 +218,13 @@ void CopyMatch(uint8_t* window, uint32_t pos, uint32_t distance, uint32_t length
 
 // Decodes while the input buffer holds 16 bytes (two refills) and a match fits; kContinue
 // when it left an edge to the careful path.
-int32_t DecodeFast(TUnzipEngine& engine, const TBlockCodes& codes) {
-  const uint8_t* in = engine.InputPos;
-  const uint8_t* const inEnd = engine.InputEnd;
-  uint64_t bits = engine.BitBuffer;
-  unsigned count = engine.BitCount;
-  uint8_t* const window = engine.Window;
-  uint32_t pos = engine.WindowPos;
+int32_t DecodeFast(TPackedInput& input, TContentOutput& output, const TBlockCodes& codes) {
+  const uint8_t* in = input.InputPos;
+  const uint8_t* const inEnd = input.InputEnd;
+  uint64_t bits = input.BitBuffer;
+  unsigned count = input.BitCount;
+  uint8_t* const window = output.Window;
+  uint32_t pos = output.WindowPos;
   int32_t status = kContinue;
   auto consume = [&](unsigned n) {
     bits >>= n;
@@ -280,19 +280,19 @@ int32_t DecodeFast(TUnzipEngine& engine, const TBlockCodes& codes) {
     pos += length;
   }
   // Bits above count belong to bytes not yet taken; the bit reader wants them clear.
-  engine.BitBuffer = bits & LowBits(count);
-  engine.BitCount = count;
-  engine.InputPos = in;
-  engine.WindowPos = pos;
+  input.BitBuffer = bits & LowBits(count);
+  input.BitCount = count;
+  input.InputPos = in;
+  output.WindowPos = pos;
   return status;
 }
 
-int32_t DecodeHuffmanBlock(TUnzipEngine& engine, const TBlockCodes& codes) {
+int32_t DecodeHuffmanBlock(TPackedInput& input, TContentOutput& output, const TBlockCodes& codes) {
   for (;;) {
-    if (engine.Aborted) return UZ_ABORTED;
-    if (engine.InputExhausted) return UZ_READ_ERROR;
-    int32_t status = DecodeFast(engine, codes);
-    if (status == kContinue) status = DecodeSymbolCarefully(engine, codes);
+    if (input.Aborted) return UZ_ABORTED;
+    if (input.InputExhausted) return UZ_READ_ERROR;
+    int32_t status = DecodeFast(input, output, codes);
+    if (status == kContinue) status = DecodeSymbolCarefully(input, output, codes);
     if (status == kBlockEnd) return UZ_OK;
     if (status != kContinue) return status;
   }
@@ -300,39 +300,39 @@ int32_t DecodeHuffmanBlock(TUnzipEngine& engine, const TBlockCodes& codes) {
 
 // ---- Block headers ----
 
-int32_t CopyStoredBlock(TUnzipEngine& engine) {
-  engine.AlignToByte();
-  uint32_t length = engine.ReadBits(16);
-  if (engine.ReadBits(16) != (~length & 0xFFFF)) return UZ_BAD_DATA;
+int32_t CopyStoredBlock(TPackedInput& input, TContentOutput& output) {
+  input.AlignToByte();
+  uint32_t length = input.ReadBits(16);
+  if (input.ReadBits(16) != (~length & 0xFFFF)) return UZ_BAD_DATA;
   while (length > 0) {
-    if (engine.Aborted) return UZ_ABORTED;
-    if (engine.InputExhausted) return UZ_READ_ERROR;
-    if (engine.BitCount >= 8 || engine.InputPos == engine.InputEnd) {
-      if (!PutByte(engine, static_cast<uint8_t>(engine.ReadBits(8)))) return UZ_WRITE_ERROR;
+    if (input.Aborted) return UZ_ABORTED;
+    if (input.InputExhausted) return UZ_READ_ERROR;
+    if (input.BitCount >= 8 || input.InputPos == input.InputEnd) {
+      if (!PutByte(output, static_cast<uint8_t>(input.ReadBits(8)))) return UZ_WRITE_ERROR;
       --length;
       continue;
     }
-    auto run = static_cast<uint32_t>(engine.InputEnd - engine.InputPos);
-    run = std::min<uint32_t>({run, length, UZ_WINDOW_SIZE - engine.WindowPos});
-    std::memcpy(engine.Window + engine.WindowPos, engine.InputPos, run);
-    engine.InputPos += run;
-    engine.WindowPos += run;
+    auto run = static_cast<uint32_t>(input.InputEnd - input.InputPos);
+    run = std::min<uint32_t>({run, length, UZ_WINDOW_SIZE - output.WindowPos});
+    std::memcpy(output.Window + output.WindowPos, input.InputPos, run);
+    input.InputPos += run;
+    output.WindowPos += run;
     length -= run;
-    if (engine.WindowPos == UZ_WINDOW_SIZE) {
-      engine.WindowPos = 0;
-      if (!engine.FlushOutput(UZ_WINDOW_SIZE)) return UZ_WRITE_ERROR;
+    if (output.WindowPos == UZ_WINDOW_SIZE) {
+      output.WindowPos = 0;
+      if (!output.FlushOutput(UZ_WINDOW_SIZE)) return UZ_WRITE_ERROR;
     }
   }
   return UZ_OK;
 }
 
 // Reads the code lengths of a dynamic block into its tables.
-int32_t ReadDynamicCodes(TUnzipEngine& engine, TBlockCodes& codes) {
-  unsigned litLenCount = engine.ReadBits(5) + 257;
-  unsigned distanceCount = engine.ReadBits(5) + 1;
-  unsigned codeLengthCount = engine.ReadBits(4) + 4;
+int32_t ReadDynamicCodes(TPackedInput& input, TBlockCodes& codes) {
+  unsigned litLenCount = input.ReadBits(5) + 257;
+  unsigned distanceCount = input.ReadBits(5) + 1;
+  unsigned codeLengthCount = input.ReadBits(4) + 4;
   uint8_t codeLengthLengths[19] = {};
-  for (unsigned i = 0; i < codeLengthCount; ++i) codeLengthLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(engine.ReadBits(3));
+  for (unsigned i = 0; i < codeLengthCount; ++i) codeLengthLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(input.ReadBits(3));
   uint32_t codeLengthTable[1u << kCodeLengthMainBits];
   if (BuildTable(codeLengthLengths, 19, CodeLengthMeaning, kCodeLengthMainBits, codeLengthTable) != TCodeShape::Complete)
     return UZ_BAD_DATA;
@@ -340,8 +340,8 @@ int32_t ReadDynamicCodes(TUnzipEngine& engine, TBlockCodes& codes) {
   uint8_t lengths[kMaxLitLenCodes + kMaxDistanceCodes] = {};
   const unsigned total = litLenCount + distanceCount;
   for (unsigned i = 0; i < total;) {
-    if (engine.InputExhausted) return UZ_READ_ERROR;
-    unsigned symbol = EntryValue(DecodeCarefully(engine, codeLengthTable, kCodeLengthMainBits));
+    if (input.InputExhausted) return UZ_READ_ERROR;
+    unsigned symbol = EntryValue(DecodeCarefully(input, codeLengthTable, kCodeLengthMainBits));
     if (symbol < 16) {
       lengths[i++] = static_cast<uint8_t>(symbol);
       continue;
@@ -350,9 +350,9 @@ int32_t ReadDynamicCodes(TUnzipEngine& engine, TBlockCodes& codes) {
     unsigned times;
     if (symbol == 16) {
       repeated = i > 0 ? lengths[i - 1] : 0;
-      times = 3 + engine.ReadBits(2);
+      times = 3 + input.ReadBits(2);
     } else {
-      times = symbol == 17 ? 3 + engine.ReadBits(3) : 11 + engine.ReadBits(7);
+      times = symbol == 17 ? 3 + input.ReadBits(3) : 11 + input.ReadBits(7);
     }
     if (i + times > total) return symbol == 18 ? UZ_BAD_DATA : UZ_INFLATE_REPEAT_OVERRUN;
     std::memset(lengths + i, repeated, times);
@@ -366,15 +366,15 @@ int32_t ReadDynamicCodes(TUnzipEngine& engine, TBlockCodes& codes) {
   return UZ_OK;
 }
 
-int32_t InflateBlock(TUnzipEngine& engine, unsigned type, TBlockCodes& dynamicCodes) {
+int32_t InflateBlock(TPackedInput& input, TContentOutput& output, unsigned type, TBlockCodes& dynamicCodes) {
   switch (type) {
     case 0:
-      return CopyStoredBlock(engine);
+      return CopyStoredBlock(input, output);
     case 1:
-      return DecodeHuffmanBlock(engine, FixedCodes());
+      return DecodeHuffmanBlock(input, output, FixedCodes());
     case 2: {
-      int32_t status = ReadDynamicCodes(engine, dynamicCodes);
-      return status == UZ_OK ? DecodeHuffmanBlock(engine, dynamicCodes) : status;
+      int32_t status = ReadDynamicCodes(input, dynamicCodes);
+      return status == UZ_OK ? DecodeHuffmanBlock(input, output, dynamicCodes) : status;
     }
     default:
       return UZ_BAD_DATA;
@@ -383,17 +383,17 @@ int32_t InflateBlock(TUnzipEngine& engine, unsigned type, TBlockCodes& dynamicCo
 
 }  // namespace
 
-int32_t Inflate(TUnzipEngine& engine) {
+int32_t Inflate(TPackedInput& input, TContentOutput& output) {
   std::unique_ptr<TBlockCodes> dynamicCodes(new TBlockCodes);  // filled per block, not zeroed
   bool lastBlock = false;
   while (!lastBlock) {
-    if (engine.Aborted) return UZ_ABORTED;
-    if (engine.InputExhausted) return UZ_READ_ERROR;
-    lastBlock = engine.ReadBits(1) != 0;
-    int32_t status = InflateBlock(engine, engine.ReadBits(2), *dynamicCodes);
+    if (input.Aborted) return UZ_ABORTED;
+    if (input.InputExhausted) return UZ_READ_ERROR;
+    lastBlock = input.ReadBits(1) != 0;
+    int32_t status = InflateBlock(input, output, input.ReadBits(2), *dynamicCodes);
     if (status != UZ_OK) return status;
   }
   // The final block must end within the member's data, not in the filler after it.
-  if (engine.ConsumedPastEnd()) return UZ_READ_ERROR;
-  return engine.FlushOutput(engine.WindowPos) ? UZ_OK : UZ_WRITE_ERROR;
+  if (input.ConsumedPastEnd()) return UZ_READ_ERROR;
+  return output.FlushOutput(output.WindowPos) ? UZ_OK : UZ_WRITE_ERROR;
 }

@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "Decoders.h"
-#include "UnzipEngine.h"
+#include "UnzipTypes.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ constexpr size_t kFreeWords = (kLastCode + 64) / 64;
 
 class TUnshrinker {
 public:
-  explicit TUnshrinker(TUnzipEngine& engine) : Engine(engine) {
+  TUnshrinker(TPackedInput& input, TContentOutput& output) : Input(input), Output(output) {
     for (unsigned code = kFirstCode; code <= kLastCode; ++code) {
       Prefix[code] = kFreeMark;
       FreeBits[code / 64] |= uint64_t(1) << (code % 64);
@@ -65,7 +65,8 @@ private:
   bool Append(const uint8_t* data, size_t count);
   bool WriteFullBlocks();
 
-  TUnzipEngine& Engine;
+  TPackedInput& Input;
+  TContentOutput& Output;
   int64_t BitsLeft = 0;
   unsigned Width = kInitialWidth;
   // The free list: the free codes in ascending order, one bit each; its head is the lowest.
@@ -87,7 +88,7 @@ private:
   uint32_t PreviousLength = 0;
   bool PreviousTrusted = true;
   // Output positions counted from the member's start: Buffer[0] holds byte Base; Total bytes
-  // were produced, Written of them handed to the engine.
+  // were produced, Written of them written out.
   uint64_t Base = 0;
   uint64_t Total = 0;
   uint64_t Written = 0;
@@ -106,13 +107,13 @@ private:
 bool TUnshrinker::TakeBits(unsigned width, unsigned& value) {
   if (BitsLeft < width) return false;
   BitsLeft -= width;
-  value = Engine.ReadBits(width);
+  value = Input.ReadBits(width);
   return true;
 }
 
 int32_t TUnshrinker::Run() {
-  if (Engine.PackedToRead == UZ_SIZE_UNKNOWN) return UZ_UNSUPPORTED;
-  BitsLeft = Engine.PackedToRead * 8;
+  if (Input.PackedSize == UZ_SIZE_UNKNOWN) return UZ_UNSUPPORTED;
+  BitsLeft = Input.PackedSize * 8;
   unsigned code;
   // A member too short for one code holds no data at all.
   if (TakeBits(kInitialWidth, code)) {
@@ -121,7 +122,7 @@ int32_t TUnshrinker::Run() {
     Previous = code;
     PreviousLength = 1;
   }
-  while (!Engine.Aborted && TakeBits(Width, code)) {
+  while (!Input.Aborted && TakeBits(Width, code)) {
     int32_t result;
     if (code == kControlCode) {
       unsigned control;
@@ -132,8 +133,8 @@ int32_t TUnshrinker::Run() {
     }
     if (result != UZ_OK) return result;
   }
-  if (Engine.Aborted) return UZ_ABORTED;
-  return Engine.WriteOutput(Buffer + (Written - Base), static_cast<uint32_t>(Total - Written)) ? UZ_OK
+  if (Input.Aborted) return UZ_ABORTED;
+  return Output.WriteOutput(Buffer + (Written - Base), static_cast<uint32_t>(Total - Written)) ? UZ_OK
                                                                                              : UZ_WRITE_ERROR;
 }
 
@@ -301,15 +302,15 @@ bool TUnshrinker::Append(const uint8_t* data, size_t count) {
 // The output goes out in blocks of kOutputSize bytes.
 bool TUnshrinker::WriteFullBlocks() {
   for (; Total - Written >= kOutputSize; Written += kOutputSize) {
-    if (!Engine.WriteOutput(Buffer + (Written - Base), kOutputSize)) return false;
+    if (!Output.WriteOutput(Buffer + (Written - Base), kOutputSize)) return false;
   }
   return true;
 }
 
 }  // namespace
 
-int32_t Unshrink(TUnzipEngine& engine) {
+int32_t Unshrink(TPackedInput& input, TContentOutput& output) {
   // About 33 KiB of tables: kept off the stack of the worker thread.
-  auto unshrinker = std::make_unique<TUnshrinker>(engine);
+  auto unshrinker = std::make_unique<TUnshrinker>(input, output);
   return unshrinker->Run();
 }

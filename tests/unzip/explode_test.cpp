@@ -1,6 +1,5 @@
-// Explode (method 6) through the real engine: round trips through the test encoder in all
-// four flag combinations, and hand-made streams for the trees and the damage a hostile
-// archive can carry.
+// Explode (method 6) fed from memory: round trips through the test encoder in all four flag
+// combinations, and hand-made streams for the trees and the damage a hostile archive can carry.
 #include <gtest/gtest.h>
 
 #include "UnzipTypes.h"
@@ -10,14 +9,13 @@
 namespace QrxTest {
 namespace {
 
-using UnzipTestKit::ExtractSingle;
 using UnzipTestKit::RandomBytes;
 using UnzipTestKit::TextBytes;
 
 constexpr uint16_t kImploded = 6;
 
-TZipMember ImplodedMember(const TBytes& content, const TImplodeOptions& options) {
-  return PackedMember(kImploded, options.Flags(), ImplodeData(content, options), content);
+TMemberFeed ImplodedMember(const TBytes& content, const TImplodeOptions& options) {
+  return FeedOf(kImploded, ImplodeData(content, options), content, options.Flags());
 }
 
 TBytes Repeated(const TBytes& block, size_t times) {
@@ -57,9 +55,9 @@ TEST_P(ExplodeRoundTrip, DecodesWhatTheEncoderWrote) {
   }
   for (bool matchBeforeStart : {true, false}) {
     TImplodeOptions options{(flags & 2) != 0, (flags & 4) != 0, matchBeforeStart};
-    TSingleResult single = ExtractSingle(ImplodedMember(content, options));
-    ASSERT_EQ(single.Result, UZ_OK) << "matches before the start: " << matchBeforeStart;
-    EXPECT_TRUE(single.Output == content) << "output differs from the original";
+    TDecoded decoded = DecodeFromMemory(ImplodedMember(content, options));
+    ASSERT_EQ(decoded.Result, UZ_OK) << "matches before the start: " << matchBeforeStart;
+    EXPECT_TRUE(decoded.Output == content) << "output differs from the original";
   }
 }
 
@@ -91,9 +89,9 @@ TEST(Explode, MatchBeforeTheFirstByteCopiesZeros) {
   out.Bits('A', 8);
   TBytes content(10, 0);
   content.push_back('A');
-  TSingleResult single = ExtractSingle(PackedMember(kImploded, 0, Concat({FlatTree(), FlatTree(), out.Out}), content));
-  ASSERT_EQ(single.Result, UZ_OK);
-  EXPECT_TRUE(single.Output == content);
+  TDecoded decoded = DecodeFromMemory(FeedOf(kImploded, Concat({FlatTree(), FlatTree(), out.Out}), content));
+  ASSERT_EQ(decoded.Result, UZ_OK);
+  EXPECT_TRUE(decoded.Output == content);
 }
 
 TEST(Explode, LengthCode63TakesEightMoreBits) {
@@ -106,9 +104,9 @@ TEST(Explode, LengthCode63TakesEightMoreBits) {
   PutFlatCode(out, 63);
   out.Bits(200, 8);  // length 63 + 200 + 2
   TBytes content(266, 'r');
-  TSingleResult single = ExtractSingle(PackedMember(kImploded, 0, Concat({FlatTree(), FlatTree(), out.Out}), content));
-  ASSERT_EQ(single.Result, UZ_OK);
-  EXPECT_TRUE(single.Output == content);
+  TDecoded decoded = DecodeFromMemory(FeedOf(kImploded, Concat({FlatTree(), FlatTree(), out.Out}), content));
+  ASSERT_EQ(decoded.Result, UZ_OK);
+  EXPECT_TRUE(decoded.Output == content);
 }
 
 struct TTreeCase {
@@ -138,10 +136,9 @@ class ExplodeBadTree : public testing::TestWithParam<TTreeCase> {};
 
 TEST_P(ExplodeBadTree, IsDamagedData) {
   TBytes data(40, 0x5A);  // enough for any reading of the trees
-  TSingleResult single =
-      ExtractSingle(PackedMember(kImploded, GetParam().Flags, Concat({GetParam().Trees, data}), UnzipTestKit::BytesOf("xyz")));
-  EXPECT_EQ(single.Result, UZ_BAD_DATA);
-  EXPECT_FALSE(single.OutputExists);
+  TDecoded decoded =
+      DecodeFromMemory(FeedOf(kImploded, Concat({GetParam().Trees, data}), UnzipTestKit::BytesOf("xyz"), GetParam().Flags));
+  EXPECT_EQ(decoded.Result, UZ_BAD_DATA);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -157,25 +154,17 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName<TTreeCase>);
 
 TEST(Explode, TruncatedDataRunsOutOfInput) {
-  TZipMember member = ImplodedMember(TextBytes(50000, 21), {true, true});
-  member.Packed->resize(member.Packed->size() / 2);
-  TSingleResult single = ExtractSingle(member);
-  EXPECT_EQ(single.Result, UZ_READ_ERROR);
-  EXPECT_FALSE(single.OutputExists);
+  TMemberFeed member = ImplodedMember(TextBytes(50000, 21), {true, true});
+  member.Packed.resize(member.Packed.size() / 2);
+  TDecoded decoded = DecodeFromMemory(member);
+  EXPECT_EQ(decoded.Result, UZ_READ_ERROR);
 }
 
-TEST(Explode, DamagedDataLeavesNoOutput) {
-  TZipMember member = ImplodedMember(TextBytes(50000, 22), {false, true});
-  (*member.Packed)[member.Packed->size() / 2] ^= 0x08;
-  TSingleResult single = ExtractSingle(member);
-  EXPECT_NE(single.Result, UZ_OK);
-  EXPECT_FALSE(single.OutputExists);
-}
-
-TEST(Explode, HeldAbortKeyStopsALargeMember) {
-  TSingleResult single = ExtractWithAbortKeyHeld(ImplodedMember(RandomBytes(300000, 24), {true, true}));
-  EXPECT_EQ(single.Result, UZ_ABORTED);
-  EXPECT_FALSE(single.OutputExists);
+TEST(Explode, DamagedDataIsRefused) {
+  TMemberFeed member = ImplodedMember(TextBytes(50000, 22), {false, true});
+  member.Packed[member.Packed.size() / 2] ^= 0x08;
+  TDecoded decoded = DecodeFromMemory(member);
+  EXPECT_NE(decoded.Result, UZ_OK);
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <random>
 #include <stdexcept>
 
-#include "UnzipEngine.h"
-
 namespace QrxTest {
 
 TZipMember PackedMember(uint16_t method, uint16_t flags, TBytes packed, TBytes content) {
@@ -12,22 +10,6 @@ TZipMember PackedMember(uint16_t method, uint16_t flags, TBytes packed, TBytes c
   member.Flags = flags;
   member.Packed = std::move(packed);
   return member;
-}
-
-TSingleResult ExtractWithAbortKeyHeld(const TZipMember& member) {
-  constexpr int kEscape = 27;
-  UnzipTestKit::TTempFolder folder;
-  std::string archive = folder / "single.zip";
-  std::string output = folder / "member.bin";
-  UnzipTestKit::WriteFile(archive, UnzipTestKit::BuildZip({member}));
-  TUnzipEngine& engine = UnzipEngine();
-  auto probe = engine.KeyProbe;
-  engine.KeyProbe = [](int key) { return key == kEscape; };
-  TSingleResult single;
-  single.Result = UnzipMember(archive.c_str(), output.c_str(), 0, kEscape);
-  engine.KeyProbe = probe;
-  single.OutputExists = UnzipTestKit::PathExists(output);
-  return single;
 }
 
 TBytes FewSymbolBytes(size_t size, uint32_t seed, unsigned alphabet) {

@@ -11,15 +11,15 @@
 
 namespace QrxTest {
 
+using UnzipTestKit::DecodeFromMemory;
+using UnzipTestKit::FeedOf;
 using UnzipTestKit::TBytes;
-using UnzipTestKit::TSingleResult;
+using UnzipTestKit::TDecoded;
+using UnzipTestKit::TMemberFeed;
 using UnzipTestKit::TZipMember;
 
 // A member whose packed data is taken as it stands; the headers declare Content's CRC and size.
 TZipMember PackedMember(uint16_t method, uint16_t flags, TBytes packed, TBytes content);
-
-// Extracts like UnzipTestKit::ExtractSingle, with the Escape key reading as held down.
-TSingleResult ExtractWithAbortKeyHeld(const TZipMember& member);
 
 // Deterministic bytes drawn from the first `alphabet` byte values.
 TBytes FewSymbolBytes(size_t size, uint32_t seed, unsigned alphabet);

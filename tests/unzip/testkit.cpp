@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "Crc32.h"
+#include "Decoders.h"
 #include "Platform.h"
 #include "UnzipEngine.h"
 
@@ -435,6 +436,70 @@ TSingleResult ExtractSingle(const TZipMember& member, bool passCentral) {
   single.OutputExists = PathExists(output);
   if (single.OutputExists) single.Output = ReadFile(output);
   return single;
+}
+
+// ---- One member's packed data decoded from memory ----
+
+size_t TMemorySource::Read(uint8_t* to, size_t size) {
+  size_t n = std::min({size, ReadSize, Size - Position});
+  if (n > 0) std::memcpy(to, Bytes + Position, n);
+  Position += n;
+  return n;
+}
+
+namespace {
+
+class TMemorySink final : public TContentSink {
+public:
+  TMemorySink(TDecoded& decoded, std::optional<size_t> failsAt) : Decoded(decoded), FailsAt(failsAt) {}
+  bool Write(const uint8_t* data, uint32_t size) override {
+    Decoded.WroteAfterFailure |= Failed;
+    if (FailsAt && Decoded.Output.size() + size > *FailsAt) Failed = true;
+    if (Failed) return false;
+    Decoded.Output.insert(Decoded.Output.end(), data, data + size);
+    return true;
+  }
+
+private:
+  TDecoded& Decoded;
+  const std::optional<size_t> FailsAt;
+  bool Failed = false;
+};
+
+class TStopAfter final : public TAbortCheck {
+public:
+  explicit TStopAfter(std::optional<int64_t> limit) : Limit(limit) {}
+  bool ShouldStop(int64_t packedBytesTaken) override { return Limit && packedBytesTaken >= *Limit; }
+
+private:
+  const std::optional<int64_t> Limit;
+};
+
+}  // namespace
+
+TMemberFeed FeedOf(uint16_t method, TBytes packed, TBytes content, uint16_t flags) {
+  TMemberFeed feed;
+  feed.Method = method;
+  feed.Flags = flags;
+  feed.Packed = std::move(packed);
+  feed.Content = std::move(content);
+  return feed;
+}
+
+TDecoded DecodeFromMemory(const TMemberFeed& feed) {
+  // The engine's own sizes: an input buffer room for a stored chunk, a window.
+  std::vector<uint8_t> buffer(131072), window(UZ_WINDOW_SIZE);
+  TDecoded decoded;
+  TMemorySource source(feed.Packed.data(), feed.Packed.size(), feed.ReadSize);
+  TStopAfter stop(feed.StopAfter);
+  TPackedInput input(source, buffer.data(), buffer.size(), static_cast<int64_t>(feed.Packed.size()), &stop);
+  input.PackedSize = feed.PackedSize.value_or(static_cast<int64_t>(feed.Packed.size()));
+  input.GeneralFlags = feed.Flags;
+  TMemorySink sink(decoded, feed.SinkFailsAt);
+  TContentOutput output(window.data(), sink, feed.OutputLimit.value_or(static_cast<int64_t>(feed.Content.size())));
+  output.UnpackedSize = static_cast<int64_t>(feed.Content.size());
+  decoded.Result = output.Verdict(DecodeMethod(feed.Method, input, output), Crc32Of(feed.Content));
+  return decoded;
 }
 
 // ---- Reports ----

@@ -2,11 +2,13 @@
 // archives built member by member, a small deflate writer and a report recorder.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "MemberStream.h"
 #include "UnzipTypes.h"
 
 namespace UnzipTestKit {
@@ -112,6 +114,45 @@ struct TSingleResult {
   TBytes Output;
 };
 TSingleResult ExtractSingle(const TZipMember& member, bool passCentral = true);
+
+// ---- One member's packed data decoded from memory ----
+
+// Hands out the bytes, at most readSize of them per read.
+class TMemorySource final : public TPackedSource {
+public:
+  TMemorySource(const uint8_t* bytes, size_t size, size_t readSize) : Bytes(bytes), Size(size), ReadSize(readSize) {}
+  size_t Read(uint8_t* to, size_t size) override;
+
+private:
+  const uint8_t* const Bytes;
+  const size_t Size;
+  const size_t ReadSize;
+  size_t Position = 0;
+};
+
+// What a decoder is fed and how: the member declares Content's size and CRC (and Packed's
+// size unless PackedSize says otherwise); the source, the sink and the abort check can be
+// made to misbehave.
+struct TMemberFeed {
+  uint16_t Method = 8;
+  uint16_t Flags = 0;                  // general-purpose flags (explode's bits 1 and 2)
+  TBytes Packed;
+  TBytes Content;
+  std::optional<int64_t> PackedSize;   // declared, when not Packed's size (UZ_SIZE_UNKNOWN: none)
+  std::optional<int64_t> OutputLimit;  // the most content the sink may see, when not Content's size
+  size_t ReadSize = SIZE_MAX;          // the most bytes one read of the source hands out
+  std::optional<size_t> SinkFailsAt;   // the sink refuses the write that would take it past this
+  std::optional<int64_t> StopAfter;    // the abort check stops once this many packed bytes were taken
+};
+
+TMemberFeed FeedOf(uint16_t method, TBytes packed, TBytes content, uint16_t flags = 0);
+
+struct TDecoded {
+  int32_t Result = 0;    // the member's result: the decoder's, judged by the content's size and CRC
+  TBytes Output;         // what the sink accepted
+  bool WroteAfterFailure = false;  // a write came after the sink refused one
+};
+TDecoded DecodeFromMemory(const TMemberFeed& feed);
 
 // Writes a bit stream least significant bit first, as deflate reads it.
 class TBitWriter {

@@ -1,7 +1,8 @@
-// Unshrink (method 1) through the real engine: round trips through the test encoder, and
-// hand-made streams for the limits and the damage a hostile archive can carry.
+// Unshrink (method 1) fed from memory: round trips through the test encoder, and hand-made
+// streams for the limits and the damage a hostile archive can carry.
 #include <gtest/gtest.h>
 
+#include "MemberStream.h"
 #include "UnzipTypes.h"
 #include "legacy_harness.h"
 #include "shrink_encoder.h"
@@ -9,12 +10,10 @@
 namespace QrxTest {
 namespace {
 
-using UnzipTestKit::ExtractSingle;
-
 constexpr uint16_t kShrunk = 1;
 
-TZipMember ShrunkMember(const TBytes& content, const TShrinkOptions& options = {}) {
-  return PackedMember(kShrunk, 0, ShrinkData(content, options), content);
+TMemberFeed ShrunkMember(const TBytes& content, const TShrinkOptions& options = {}) {
+  return FeedOf(kShrunk, ShrinkData(content, options), content);
 }
 
 struct TRoundTripCase {
@@ -40,9 +39,9 @@ class UnshrinkRoundTrip : public testing::TestWithParam<TRoundTripCase> {};
 TEST_P(UnshrinkRoundTrip, DecodesWhatTheEncoderWrote) {
   TBytes content = GetParam().Content();
   ASSERT_FALSE(content.empty()) << "test data missing";
-  TSingleResult single = ExtractSingle(ShrunkMember(content, GetParam().Options));
-  ASSERT_EQ(single.Result, UZ_OK);
-  EXPECT_TRUE(single.Output == content) << "output differs from the original";
+  TDecoded decoded = DecodeFromMemory(ShrunkMember(content, GetParam().Options));
+  ASSERT_EQ(decoded.Result, UZ_OK);
+  EXPECT_TRUE(decoded.Output == content) << "output differs from the original";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,12 +83,10 @@ class UnshrinkHandMade : public testing::TestWithParam<THandMadeCase> {};
 
 TEST_P(UnshrinkHandMade, GivesTheExpectedResult) {
   const THandMadeCase& c = GetParam();
-  TSingleResult single = ExtractSingle(PackedMember(kShrunk, 0, c.Packed, UnzipTestKit::BytesOf(c.Output)));
-  EXPECT_EQ(single.Result, c.Result);
+  TDecoded decoded = DecodeFromMemory(FeedOf(kShrunk, c.Packed, UnzipTestKit::BytesOf(c.Output)));
+  EXPECT_EQ(decoded.Result, c.Result);
   if (c.Result == UZ_OK) {
-    EXPECT_EQ(std::string(single.Output.begin(), single.Output.end()), c.Output);
-  } else {
-    EXPECT_FALSE(single.OutputExists);
+    EXPECT_EQ(std::string(decoded.Output.begin(), decoded.Output.end()), c.Output);
   }
 }
 
@@ -138,48 +135,42 @@ INSTANTIATE_TEST_SUITE_P(
         THandMadeCase{"control_cut_off", Codes({{'A', 9}, {'B', 9}, {256, 9}}), UZ_OK, "AB"}),
     CaseName<THandMadeCase>);
 
-TEST(Unshrink, MemberWithoutSizesIsRefusedBeforeAnyOutput) {
-  TZipMember member = ShrunkMember(UnzipTestKit::TextBytes(5000, 9));
-  member.Flags = 8;  // sizes and CRC follow the data
-  TSingleResult single = ExtractSingle(member, false);
-  EXPECT_EQ(single.Result, UZ_UNSUPPORTED);
-  EXPECT_FALSE(single.OutputExists);
+TEST(Unshrink, MemberWithoutPackedSizeIsRefusedBeforeAnyOutput) {
+  TMemberFeed member = ShrunkMember(UnzipTestKit::TextBytes(5000, 9));
+  member.PackedSize = UZ_SIZE_UNKNOWN;  // sizes and CRC follow the data, no directory
+  TDecoded decoded = DecodeFromMemory(member);
+  EXPECT_EQ(decoded.Result, UZ_UNSUPPORTED);
+  EXPECT_TRUE(decoded.Output.empty());
 }
 
+// The member's local header defers its sizes to a data descriptor: the engine takes the
+// directory's.
 TEST(Unshrink, MemberWithSizesInTheCentralDirectoryExtracts) {
-  TZipMember member = ShrunkMember(UnzipTestKit::TextBytes(5000, 9));
-  member.Flags = 8;
-  TSingleResult single = ExtractSingle(member, true);
+  TBytes content = UnzipTestKit::TextBytes(5000, 9);
+  TZipMember member = PackedMember(kShrunk, 8, ShrinkData(content), content);
+  UnzipTestKit::TSingleResult single = UnzipTestKit::ExtractSingle(member, true);
   ASSERT_EQ(single.Result, UZ_OK);
-  EXPECT_TRUE(single.Output == member.Content);
+  EXPECT_TRUE(single.Output == content);
 }
 
-TEST(Unshrink, DamagedDataLeavesNoOutput) {
-  TZipMember member = ShrunkMember(UnzipTestKit::TextBytes(20000, 4));
-  (*member.Packed)[member.Packed->size() / 2] ^= 0x10;
-  TSingleResult single = ExtractSingle(member);
-  EXPECT_NE(single.Result, UZ_OK);
-  EXPECT_FALSE(single.OutputExists);
+TEST(Unshrink, DamagedDataIsRefused) {
+  TMemberFeed member = ShrunkMember(UnzipTestKit::TextBytes(20000, 4));
+  member.Packed[member.Packed.size() / 2] ^= 0x10;
+  TDecoded decoded = DecodeFromMemory(member);
+  EXPECT_NE(decoded.Result, UZ_OK);
 }
 
 TEST(Unshrink, TruncatedDataEndsAsCrcMismatch) {
-  TZipMember member = ShrunkMember(UnzipTestKit::TextBytes(20000, 5));
-  member.Packed->resize(member.Packed->size() / 3);
-  EXPECT_EQ(ExtractSingle(member).Result, UZ_CRC_MISMATCH);
+  TMemberFeed member = ShrunkMember(UnzipTestKit::TextBytes(20000, 5));
+  member.Packed.resize(member.Packed.size() / 3);
+  EXPECT_EQ(DecodeFromMemory(member).Result, UZ_CRC_MISMATCH);
 }
 
 TEST(Unshrink, OutputPastTheDeclaredSizeIsDamagedData) {
   TBytes content(100000, 'z');
-  TZipMember member = PackedMember(kShrunk, 0, ShrinkData(content), TBytes(content.begin(), content.begin() + 1000));
-  TSingleResult single = ExtractSingle(member);
-  EXPECT_EQ(single.Result, UZ_BAD_DATA);
-  EXPECT_FALSE(single.OutputExists);
-}
-
-TEST(Unshrink, HeldAbortKeyStopsALargeMember) {
-  TSingleResult single = ExtractWithAbortKeyHeld(ShrunkMember(UnzipTestKit::RandomBytes(300000, 6)));
-  EXPECT_EQ(single.Result, UZ_ABORTED);
-  EXPECT_FALSE(single.OutputExists);
+  TMemberFeed member = FeedOf(kShrunk, ShrinkData(content), TBytes(content.begin(), content.begin() + 1000));
+  TDecoded decoded = DecodeFromMemory(member);
+  EXPECT_EQ(decoded.Result, UZ_BAD_DATA);
 }
 
 }  // namespace
