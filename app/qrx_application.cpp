@@ -11,21 +11,20 @@ namespace {
 const char kHandOverClass[] = "QuorvexHandOver";
 const char kApplicationClass[] = "TApplication";
 
-void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC procedure) {
+void RegisterApplicationClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
   WNDCLASSA wc{};
-  if (GetClassInfoA(instance, name, &wc)) return;
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
   wc.lpszClassName = name;
-  RegisterClassA(&wc);
+  RegisterClassOnce(wc);
 }
 }
 
 void TApplication::Initialize(HINSTANCE instance) {
   Instance_ = instance;
-  RegisterClassOnce(instance, kHandOverClass, &TApplication::HandOverProc);
-  RegisterClassOnce(instance, kApplicationClass, &TApplication::WindowProc);
+  RegisterApplicationClass(instance, kHandOverClass, &TApplication::HandOverProc);
+  RegisterApplicationClass(instance, kApplicationClass, &TApplication::WindowProc);
   if (Window_ == nullptr) {
     Window_ = CreateWindowA(kApplicationClass, Title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                             GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,

@@ -49,15 +49,20 @@ TWindow* TWindow::FromHandle(HWND window) {
   return window != nullptr ? reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
 }
 
+void RegisterClassOnce(const WNDCLASSA& windowClass) {
+  WNDCLASSA registered{};
+  if (GetClassInfoA(windowClass.hInstance, windowClass.lpszClassName, &registered)) return;
+  RegisterClassA(&windowClass);
+}
+
 void TWindow::RegisterWindowClass(const char* className, HCURSOR cursor, UINT style) {
   WNDCLASSA wc{};
-  if (GetClassInfoA(GetModuleHandleA(nullptr), className, &wc)) return;
   wc.style = style;
   wc.lpfnWndProc = &TWindow::WindowProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = cursor != nullptr ? cursor : LoadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = className;
-  RegisterClassA(&wc);
+  RegisterClassOnce(wc);
 }
 
 void TWindow::CreateHandle(const char* className, const std::string& text, DWORD style, DWORD exStyle, int x, int y,

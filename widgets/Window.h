@@ -18,6 +18,9 @@
 std::runtime_error UnknownError();
 void SetUncaughtErrorHandler(std::function<void(const std::exception&)> handler);
 
+// Registers the class unless this module has one of that name already.
+void RegisterClassOnce(const WNDCLASSA& windowClass);
+
 // Tag of the widgets that the skinning look leaves alone.
 constexpr int kTagNoSkin = 99;
 
