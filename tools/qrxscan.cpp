@@ -11,9 +11,9 @@
 // standard output: its path, a tab, the signature's name. A summary follows on lines starting
 // with "#" unless -q is given; --stats adds timings. Problems go to standard error.
 // Exit code: 1 when a file is infected, else 2 when anything could not be read, else 0.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>
