@@ -3,18 +3,21 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "CentralDirectory.h"
 #include "MemberNames.h"
 #include "UnzipEngine.h"
 #include "ZipFormat.h"
 
-// One call's walk: the report it hands to its handler, the handler, and whether the
-// members' folders are dropped.
+// One call's walk: the report it hands to its handler, the handler, whether the members'
+// folders are dropped, and for each output path of an unlisted member the suffix number its
+// search for a free name goes on from.
 struct TUnzipWalk {
   TUnzipReport Report{};
   TUnzipReportHandler Handler = nullptr;
   bool Flat = false;
+  std::unordered_map<std::string, int> NextSuffix;
 };
 
 namespace {
@@ -81,16 +84,23 @@ std::string TargetFolderOf(const char* text) {
   return folder;
 }
 
+// An unlisted member never replaces a file: it takes the first free name of path, "path_2"...
+// The search goes on from where the last one for the same path stopped, so that members
+// sharing a name cost a probe or two each. Paths are compared without the case of ASCII
+// letters, as Windows names them.
+std::string FreeName(std::unordered_map<std::string, int>& nextSuffix, const std::string& path) {
+  std::string key = path;
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  int& suffix = nextSuffix.try_emplace(key, 1).first->second;
+  auto nameWith = [&](int n) { return n == 1 ? path : path + "_" + std::to_string(n); };
+  while (QrxPlatform::FileExists(nameWith(suffix).c_str())) ++suffix;
+  return nameWith(suffix);
+}
+
 // Extracts the cursor's member below targetFolder (tests it when targetFolder is null),
 // sending its start report (and the report of a member the overwrite query skips). Result
 // as the engine's.
-// An unlisted member never replaces a file: it takes the first free name of path, "path_2"...
-std::string FreeName(const std::string& path) {
-  std::string name = path;
-  for (int n = 2; QrxPlatform::FileExists(name.c_str()); ++n) name = path + "_" + std::to_string(n);
-  return name;
-}
-
 int32_t ExtractEntry(TUnzipWalk& walk, TZipCursor& cursor, const char* targetFolder, TUnzipOverwriteQuery overwriteQuery,
                      bool unlisted) {
   TUnzipEngine& engine = UnzipEngine();
@@ -98,7 +108,7 @@ int32_t ExtractEntry(TUnzipWalk& walk, TZipCursor& cursor, const char* targetFol
   const TUnzipProgress progress{walk.Handler, &report};
   std::string output = targetFolder ? targetFolder + SafeMemberPath(cursor.Name, walk.Flat) : cursor.Name;
   bool isFolder = !output.empty() && output.back() == '\\';
-  if (unlisted && targetFolder && !isFolder) output = FreeName(output);
+  if (unlisted && targetFolder && !isFolder) output = FreeName(walk.NextSuffix, output);
   FillFromEntry(report, cursor);
   CopyFileName(report, output.c_str());
   report.IsFolder = isFolder;
@@ -271,8 +281,7 @@ void TBriskUnzip::SendEndReport(TUnzipWalk& walk, const char* archivePath, const
 bool TBriskUnzip::TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const {
   if (SelectionRefused || !IsSelected(FilesToExtract(), cursor.Name)) return false;
   // Counted before extraction: a member that fails still counts in the totals.
-  selected.Unpacked += cursor.UnpackedSize;
-  selected.Packed += cursor.PackedSize;
+  selected.Add(cursor.UnpackedSize, cursor.PackedSize);
   return true;
 }
 
@@ -321,8 +330,7 @@ TBriskUnzip::TTotals TBriskUnzip::ComputeTotals() const {
   if (status == UZ_NOT_ARCHIVE) return totals;
   totals.Packed = 0;
   if (status != UZ_OK && status != UZ_END_OF_DIRECTORY) return totals;
-  const TDirectoryTotals sums = DirectoryTotals(cursor);
-  return {sums.Unpacked, sums.Packed};
+  return DirectoryTotals(cursor);
 }
 
 int64_t TBriskUnzip::GetUnpackedSize() {

@@ -8,6 +8,7 @@
 #include "Component.h"
 #include "UnzipTypes.h"
 
+struct TDirectoryTotals;
 struct TZipCursor;
 struct TUnzipWalk;
 
@@ -59,10 +60,7 @@ private:
     uint8_t Length = 0;
     char Text[256] = {};
   };
-  struct TTotals {
-    int64_t Unpacked = 0;
-    int64_t Packed = 0;
-  };
+  using TTotals = TDirectoryTotals;
   static bool StoreText(TShortText& field, const char* value);
   // Whether the pattern selects the cursor's member; a selected one adds to the totals.
   bool TakeIfSelected(const TZipCursor& cursor, TTotals& selected) const;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <unordered_map>
 
 #include "ZipFormat.h"
 
@@ -17,6 +18,14 @@ constexpr int64_t kLocalSearchLimit = 262143;
 // a lying end record must not make the engine load a whole large file.
 constexpr int64_t kDirectorySizeLimit = 64 << 20;
 constexpr uint16_t kFlagUtf8Names = 0x800;
+
+// a + b, held at the ends of the int64_t range instead of wrapping: a lying archive's sizes
+// and offsets reach 2^62 each.
+int64_t HeldSum(int64_t a, int64_t b) {
+  if (b > 0 && a > INT64_MAX - b) return INT64_MAX;
+  if (b < 0 && a < INT64_MIN - b) return INT64_MIN;
+  return a + b;
+}
 
 bool HasSignature(const std::vector<uint8_t>& bytes, int64_t at, uint32_t signature) {
   return at >= 0 && at + 4 <= static_cast<int64_t>(bytes.size()) && Load32(bytes.data() + at) == signature;
@@ -114,12 +123,14 @@ int64_t ReportedUnpackedSize(const TStoredEntry& stored) {
 }
 
 void CopyName(TZipCursor& cursor, const uint8_t* stored, size_t length) {
-  length = std::min<size_t>(length, UZ_NAME_CAPACITY - 1);
-  if (length > 0) std::memcpy(cursor.Name, stored, length);
+  std::string& name = cursor.FullName;
+  name.assign(reinterpret_cast<const char*>(stored), length);
+  name.resize(std::strlen(name.c_str()));  // a name ends at its first NUL
+  std::replace(name.begin(), name.end(), '/', '\\');
+  if (!(cursor.Flags & kFlagUtf8Names)) QrxPlatform::ConvertOemToAnsi(name.data());
+  length = std::min<size_t>(name.size(), UZ_NAME_CAPACITY - 1);
+  std::memcpy(cursor.Name, name.data(), length);
   cursor.Name[length] = '\0';
-  for (char* c = cursor.Name; *c; ++c)
-    if (*c == '/') *c = '\\';
-  if (!(cursor.Flags & kFlagUtf8Names)) QrxPlatform::ConvertOemToAnsi(cursor.Name);
 }
 
 int64_t FindLocalHeaderIn(TFile& file) {
@@ -267,13 +278,16 @@ void CloseCentralDirectory(TZipCursor& cursor) {
   cursor.Position = 0;
 }
 
+void TDirectoryTotals::Add(int64_t unpacked, int64_t packed) {
+  Unpacked = HeldSum(Unpacked, unpacked);
+  Packed = HeldSum(Packed, packed);
+}
+
 TDirectoryTotals DirectoryTotals(const TZipCursor& cursor) {
   TDirectoryTotals totals;
   TStoredEntry stored;
-  for (int64_t at = 0; ParseEntry(cursor.Buffer, at, stored); at += stored.Size) {
-    totals.Unpacked += ReportedUnpackedSize(stored);
-    totals.Packed += ReportedPackedSize(stored);
-  }
+  for (int64_t at = 0; ParseEntry(cursor.Buffer, at, stored); at += stored.Size)
+    totals.Add(ReportedUnpackedSize(stored), ReportedPackedSize(stored));
   return totals;
 }
 
@@ -282,7 +296,8 @@ std::vector<TMemberSpan> MemberSpans(const TZipCursor& cursor) {
   TStoredEntry stored;
   for (int64_t at = 0; ParseEntry(cursor.Buffer, at, stored); at += stored.Size) {
     const int64_t start = stored.Wide.LocalHeaderOffset + cursor.OffsetShift;
-    spans.push_back({start, start + kLocalHeaderSize + Load16(stored.Fixed + 28) + stored.Wide.PackedSize});
+    const int64_t header = start + kLocalHeaderSize + Load16(stored.Fixed + 28);
+    spans.push_back({start, HeldSum(header, stored.Wide.PackedSize)});
   }
   return spans;
 }
@@ -308,74 +323,185 @@ std::vector<bool> FindOverlaps(const std::vector<TMemberSpan>& spans, int64_t di
 namespace {
 
 constexpr int64_t kScanChunk = 65536;
+// Read past each chunk, so that a local header found in it has its fixed part and its name
+// (as far as a cursor keeps it) in memory, and a data descriptor its ZIP64 form.
+constexpr int64_t kScanLookahead = kLocalHeaderSize + UZ_NAME_CAPACITY;
+constexpr int64_t kDescriptorSize = 16;
+constexpr int64_t kZip64DescriptorSize = 24;
+// Local headers taken at most: far more members than any caller takes, and a bound on what a
+// flood of them costs.
+constexpr size_t kUnlistedLimit = 65536;
 
 // Where the member whose local header is at start really ends: header, name, extra field,
 // packed data and, with bit 3, a data descriptor.
 int64_t ListedMemberEnd(TFile& file, int64_t start, int64_t packedSize, uint16_t flags) {
   TLocalHeader header;
   if (!file.Seek(start) || !ReadLocalHeader(file, header)) return start;
+  // The header was read, so start lies in the file: with a size below 2^62 the sum fits.
   int64_t end = start + kLocalHeaderSize + header.NameLength + header.ExtraLength + packedSize;
-  return (flags & kFlagDataDescriptor) ? end + 16 : end;
+  return (flags & kFlagDataDescriptor) ? end + kDescriptorSize : end;
 }
 
-// The known span that holds position at, or null.
-const TMemberSpan* SpanHolding(const std::vector<TMemberSpan>& known, int64_t at) {
-  auto after = std::upper_bound(known.begin(), known.end(), at,
-                                [](int64_t position, const TMemberSpan& span) { return position < span.Start; });
-  if (after == known.begin()) return nullptr;
-  --after;
-  return at < after->End ? &*after : nullptr;
+// The spans by start, those that overlap or touch made one.
+std::vector<TMemberSpan> MergeSpans(std::vector<TMemberSpan> spans) {
+  std::sort(spans.begin(), spans.end(), [](const TMemberSpan& a, const TMemberSpan& b) { return a.Start < b.Start; });
+  std::vector<TMemberSpan> merged;
+  for (const TMemberSpan& span : spans) {
+    if (!merged.empty() && span.Start <= merged.back().End)
+      merged.back().End = std::max(merged.back().End, span.End);
+    else
+      merged.push_back(span);
+  }
+  return merged;
 }
 
-// The next local-header signature at or after from that no known span holds; -1 at the end.
-int64_t NextFreeSignature(TFile& file, const std::vector<TMemberSpan>& known, int64_t from) {
-  std::vector<uint8_t> chunk(static_cast<size_t>(kScanChunk));
-  const int64_t size = file.Size();
-  while (from + kLocalHeaderSize <= size) {
-    if (const TMemberSpan* span = SpanHolding(known, from)) {
-      from = span->End;
+// The fixed part of a local header in memory, as ReadLocalHeader reads it from the file (which
+// also applies a ZIP64 extra field).
+TLocalHeader LocalHeaderIn(const uint8_t* raw) {
+  return {Load16(raw + 6),  Load16(raw + 8),  Load32(raw + 10), Load32(raw + 14),
+          Load32(raw + 18), Load32(raw + 22), Load16(raw + 26), Load16(raw + 28)};
+}
+
+// The one pass of StartUnlistedScan over the parts of the file that neither a listed member
+// nor the directory holds, in chunks. It meets local headers and data descriptors alike: a
+// descriptor at p whose packed size is s ends the open bit-3 member whose data starts at
+// p - s. Once no member is open, those found are taken in file order, each unless it lies in
+// the data of one taken before it, and the pass goes on after that data.
+class TUnlistedPass {
+public:
+  TUnlistedPass(TFile& file, std::vector<TUnlistedMember>& members) : File(file), Size(file.Size()), Members(members) {}
+  void Run(const std::vector<TMemberSpan>& known);
+
+private:
+  struct TFound {
+    TUnlistedMember Member;
+    int64_t DataStart;  // where a descriptor counts the packed size from
+  };
+
+  void ScanTo(int64_t end);
+  const uint8_t* BytesAt(int64_t at);
+  void TakeHeader(int64_t at, const uint8_t* raw);
+  void TakeDescriptor(int64_t at, const uint8_t* raw);
+  void Complete(int64_t dataStart, const TCentralFacts& facts);
+  void Settle();
+  bool Done() const { return Failed || (Found == kUnlistedLimit && Open.empty()); }
+
+  TFile& File;
+  const int64_t Size;
+  std::vector<TUnlistedMember>& Members;
+  std::vector<uint8_t> Chunk;
+  int64_t ChunkStart = -kScanChunk;  // none read yet
+  int64_t Position = 0;              // the next byte looked at
+  int64_t Limit = 0;                 // end of the free part being scanned, at most the file's
+  int64_t From = 0;                  // end of the data of the last member taken
+  std::vector<TFound> Pending;       // found since no member was last open
+  std::unordered_multimap<int64_t, size_t> Open;  // Pending's bit-3 members by data start
+  size_t Found = 0;
+  bool Failed = false;
+};
+
+void TUnlistedPass::Run(const std::vector<TMemberSpan>& known) {
+  for (const TMemberSpan& span : known) {
+    ScanTo(span.Start);
+    // A member's data never run into a listed member or the directory: the open ones get no
+    // descriptor.
+    Open.clear();
+    Settle();
+    Position = std::max({Position, span.End, From});
+  }
+  ScanTo(Size);
+  Open.clear();
+  Settle();
+}
+
+void TUnlistedPass::ScanTo(int64_t end) {
+  Limit = std::min(end, Size);    // a listed member may claim to start past the file's end
+  end = std::min(end, Size - 3);  // a signature's four bytes lie in the file
+  while (Position < end && !Done()) {
+    const uint8_t* bytes = BytesAt(Position);
+    if (!bytes) return;
+    // Both signatures begin with "P": the bytes before the next one in the chunk are passed over.
+    const int64_t left = std::min(end, ChunkStart + kScanChunk) - Position;
+    const auto* p = static_cast<const uint8_t*>(std::memchr(bytes, 'P', static_cast<size_t>(left)));
+    if (!p) {
+      Position += left;
       continue;
     }
-    const int64_t want = std::min(kScanChunk, size - from);
-    if (!file.Seek(from) || file.Read(chunk.data(), static_cast<size_t>(want)) != want) return -1;
-    int64_t at = 0;
-    for (; at + 4 <= want; ++at) {
-      if (Load32(chunk.data() + at) != kLocalHeaderSignature) continue;
-      if (const TMemberSpan* span = SpanHolding(known, from + at)) {
-        at = span->End - from - 1;  // jump over the known member
-        if (at + 4 > want) break;
-        continue;
-      }
-      return from + at;
+    Position += p - bytes;
+    const uint32_t signature = Load32(p);
+    if (signature == kLocalHeaderSignature) TakeHeader(Position, p);
+    if (signature == kDataDescriptorSignature) TakeDescriptor(Position, p);
+    ++Position;
+    if (Open.empty() && !Pending.empty()) {
+      Settle();
+      Position = std::max(Position, From);
     }
-    from += std::max<int64_t>(1, std::min(at, want - 3));
   }
-  return -1;
 }
 
-// The data descriptor that ends a member whose data starts at dataStart: its signature, the
-// CRC and the sizes, where the packed size is the distance from dataStart. False when none
-// is found before limit.
-bool FindDescriptor(TFile& file, int64_t dataStart, int64_t limit, TCentralFacts& facts) {
-  std::vector<uint8_t> chunk(static_cast<size_t>(kScanChunk) + 24);
-  for (int64_t from = dataStart; from < limit; from += kScanChunk) {
-    const int64_t want = std::min<int64_t>(kScanChunk + 24, limit - from);
-    if (!file.Seek(from) || file.Read(chunk.data(), static_cast<size_t>(want)) != want) return false;
-    for (int64_t at = 0; at + 16 <= want && at < kScanChunk; ++at) {
-      const uint8_t* d = chunk.data() + at;
-      if (Load32(d) != kDataDescriptorSignature) continue;
-      const int64_t packed = from + at - dataStart;
-      if (Load32(d + 8) == uint64_t(packed)) {
-        facts = {Load32(d + 4), packed, Load32(d + 12)};
-        return true;
-      }
-      if (at + 24 <= want && Load64(d + 8) == uint64_t(packed)) {
-        facts = {Load32(d + 4), packed, static_cast<int64_t>(Load64(d + 16) & ((uint64_t(1) << 62) - 1))};
-        return true;
-      }
+// The file's bytes from at on: to the end of the chunk that holds at and its lookahead, or to
+// the file's end. Null when they cannot be read.
+const uint8_t* TUnlistedPass::BytesAt(int64_t at) {
+  if (at - ChunkStart >= kScanChunk) {
+    Chunk.resize(static_cast<size_t>(std::min(kScanChunk + kScanLookahead, Size - at)));
+    if (!File.Seek(at) || File.Read(Chunk.data(), Chunk.size()) != static_cast<int64_t>(Chunk.size())) {
+      Failed = true;
+      return nullptr;
     }
+    ChunkStart = at;
   }
-  return false;
+  return Chunk.data() + (at - ChunkStart);
+}
+
+void TUnlistedPass::TakeHeader(int64_t at, const uint8_t* raw) {
+  if (Found == kUnlistedLimit || at + kLocalHeaderSize > Size) return;
+  TLocalHeader header = LocalHeaderIn(raw);
+  if (at + kLocalHeaderSize + header.NameLength > Size) return;
+  const bool deferred = header.Flags & kFlagDataDescriptor;
+  // ZIP64 sizes wait in the extra field; with bit 3 the descriptor tells them anyway.
+  const bool wide = header.PackedSize == kZip64Marker || header.UnpackedSize == kZip64Marker;
+  if (!deferred && wide && (!File.Seek(at) || !ReadLocalHeader(File, header))) return;
+  ++Found;
+  const auto* name = reinterpret_cast<const char*>(raw + kLocalHeaderSize);
+  TFound found{{at, {header.Crc32, header.PackedSize, header.UnpackedSize}, header.DosDateTime, header.Flags,
+                header.Method, std::string(name, std::min<size_t>(header.NameLength, UZ_NAME_CAPACITY - 1))},
+               at + kLocalHeaderSize + header.NameLength + header.ExtraLength};
+  if (deferred) {
+    found.Member.Facts = {0, 0, 0};  // until its descriptor turns up
+    Open.emplace(found.DataStart, Pending.size());
+  }
+  Pending.push_back(std::move(found));
+}
+
+// A descriptor lies whole before the end of the free part; either form may fit its member.
+void TUnlistedPass::TakeDescriptor(int64_t at, const uint8_t* raw) {
+  if (at + kDescriptorSize <= Limit) {
+    const uint32_t packed = Load32(raw + 8);
+    Complete(at - packed, {Load32(raw + 4), packed, Load32(raw + 12)});
+  }
+  if (at + kZip64DescriptorSize > Limit) return;
+  const uint64_t packed = Load64(raw + 8);
+  const auto unpacked = static_cast<int64_t>(Load64(raw + 16) & ((uint64_t(1) << 62) - 1));
+  if (packed <= uint64_t(at))
+    Complete(at - static_cast<int64_t>(packed), {Load32(raw + 4), static_cast<int64_t>(packed), unpacked});
+}
+
+void TUnlistedPass::Complete(int64_t dataStart, const TCentralFacts& facts) {
+  const auto [first, last] = Open.equal_range(dataStart);
+  for (auto it = first; it != last; ++it) Pending[it->second].Member.Facts = facts;
+  Open.erase(first, last);
+}
+
+void TUnlistedPass::Settle() {
+  for (TFound& found : Pending) {
+    if (found.Member.LocalHeader < From) continue;
+    // Data start and packed size lie below 2^62: the end cannot overflow.
+    const bool deferred = found.Member.Flags & kFlagDataDescriptor;
+    const int64_t dataEnd = found.DataStart + found.Member.Facts.PackedSize + (deferred ? kDescriptorSize : 0);
+    From = std::max(found.Member.LocalHeader + 4, dataEnd);
+    Members.push_back(std::move(found.Member));
+  }
+  Pending.clear();
 }
 
 }  // namespace
@@ -383,55 +509,34 @@ bool FindDescriptor(TFile& file, int64_t dataStart, int64_t limit, TCentralFacts
 bool StartUnlistedScan(const char* path, const TZipCursor& directory, TZipCursor& cursor, TUnlistedScan& scan) {
   CloseCentralDirectory(cursor);
   if (!cursor.ArchiveFile.OpenRead(path)) return false;
-  scan.Known.clear();
+  std::vector<TMemberSpan> known;
   TStoredEntry stored;
   for (int64_t at = 0; ParseEntry(directory.Buffer, at, stored); at += stored.Size) {
     const int64_t start = stored.Wide.LocalHeaderOffset + directory.OffsetShift;
     const int64_t end = ListedMemberEnd(cursor.ArchiveFile, start, stored.Wide.PackedSize, Load16(stored.Fixed + 8));
-    scan.Known.push_back({start, std::max(end, start + 4)});
+    known.push_back({start, std::max(end, start + 4)});
   }
-  scan.Known.push_back({directory.DirectoryStart, directory.DirectoryEnd + kEndRecordSize});
-  std::sort(scan.Known.begin(), scan.Known.end(),
-            [](const TMemberSpan& a, const TMemberSpan& b) { return a.Start < b.Start; });
-  scan.From = 0;
+  known.push_back({directory.DirectoryStart, directory.DirectoryEnd + kEndRecordSize});
+  scan = {};
+  TUnlistedPass(cursor.ArchiveFile, scan.Members).Run(MergeSpans(std::move(known)));
   return true;
 }
 
 int32_t NextUnlistedMember(TZipCursor& cursor, TUnlistedScan& scan) {
-  TFile& file = cursor.ArchiveFile;
-  for (;;) {
-    const int64_t at = file.IsOpen() ? NextFreeSignature(file, scan.Known, scan.From) : -1;
-    if (at < 0) {
-      CloseCentralDirectory(cursor);
-      return UZ_END_OF_DIRECTORY;
-    }
-    scan.From = at + 4;
-    TLocalHeader header;
-    if (!file.Seek(at) || !ReadLocalHeader(file, header)) continue;
-    std::vector<uint8_t> name(header.NameLength);
-    if (!file.Seek(at + kLocalHeaderSize) || file.Read(name.data(), name.size()) != static_cast<int64_t>(name.size()))
-      continue;
-    const int64_t dataStart = at + kLocalHeaderSize + header.NameLength + header.ExtraLength;
-    TCentralFacts facts{header.Crc32, header.PackedSize, header.UnpackedSize};
-    int64_t dataEnd = dataStart + header.PackedSize;
-    if (header.Flags & kFlagDataDescriptor) {
-      const TMemberSpan* next = nullptr;
-      for (const TMemberSpan& span : scan.Known)
-        if (span.Start >= dataStart && (!next || span.Start < next->Start)) next = &span;
-      if (!FindDescriptor(file, dataStart, next ? next->Start : file.Size(), facts)) facts = {0, 0, 0};
-      dataEnd = dataStart + facts.PackedSize + 16;
-    }
-    scan.From = std::max(scan.From, dataEnd);
-    cursor.Flags = header.Flags;
-    cursor.Method = header.Method;
-    cursor.DateTime = header.DosDateTime;
-    cursor.Facts = facts;
-    cursor.PackedSize = facts.PackedSize;
-    cursor.UnpackedSize = facts.UnpackedSize;
-    cursor.Attributes = 0;
-    cursor.LocalHeaderOffset = at;
-    cursor.OffsetShift = 0;
-    CopyName(cursor, name.data(), name.size());
-    return UZ_OK;
+  if (!cursor.ArchiveFile.IsOpen() || scan.Next == scan.Members.size()) {
+    CloseCentralDirectory(cursor);
+    return UZ_END_OF_DIRECTORY;
   }
+  const TUnlistedMember& member = scan.Members[scan.Next++];
+  cursor.Flags = member.Flags;
+  cursor.Method = member.Method;
+  cursor.DateTime = member.DateTime;
+  cursor.Facts = member.Facts;
+  cursor.PackedSize = member.Facts.PackedSize;
+  cursor.UnpackedSize = member.Facts.UnpackedSize;
+  cursor.Attributes = 0;
+  cursor.LocalHeaderOffset = member.LocalHeader;
+  cursor.OffsetShift = 0;
+  CopyName(cursor, reinterpret_cast<const uint8_t*>(member.Name.data()), member.Name.size());
+  return UZ_OK;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "Platform.h"
@@ -19,6 +20,7 @@ struct TZipCursor {
   int64_t PackedSize = 0;
   int64_t LocalHeaderOffset = 0;  // as stored (ZIP64 extra field applied)
   char Name[UZ_NAME_CAPACITY] = {};  // "/" turned into "\", converted from the OEM code page
+  std::string FullName;              // the same, however long; Name holds its first 259 characters
   uint16_t Method = 0;
   uint8_t Attributes = 0;       // MS-DOS attribute byte when made on MS-DOS, else 0
   uint16_t Flags = 0;
@@ -40,14 +42,25 @@ struct TMemberSpan {
   int64_t End;
 };
 
-// The scan for members that local headers show outside the directory's members (a first
-// archive concatenated in front of the listed one, say). The cursor is opened on the
-// archive by StartUnlistedScan and then filled by NextUnlistedMember as by NextCentralEntry;
-// its facts come from the local header (or, with bit 3, from the data descriptor that
-// follows the data; without one found the member's size is 0, so any output is refused).
+// A member that a local header shows outside the directory's members (a first archive
+// concatenated in front of the listed one, say).
+struct TUnlistedMember {
+  int64_t LocalHeader;  // its file position
+  // From the local header or, with bit 3, from the data descriptor that follows the data;
+  // without one found the member's size is 0, so any output is refused.
+  TCentralFacts Facts;
+  uint32_t DateTime;
+  uint16_t Flags;
+  uint16_t Method;
+  std::string Name;     // as stored, at most UZ_NAME_CAPACITY - 1 bytes of it
+};
+
+// The scan for unlisted members: StartUnlistedScan opens the cursor on the archive and finds
+// them all in one pass over the file; NextUnlistedMember then fills the cursor with each in
+// turn, as NextCentralEntry does.
 struct TUnlistedScan {
-  std::vector<TMemberSpan> Known;  // listed members (exactly) and the directory, by start
-  int64_t From = 0;                // where the search goes on
+  std::vector<TUnlistedMember> Members;  // in file order
+  size_t Next = 0;
 };
 
 // True when path names a ZIP archive: a local header at its start or within the search of
@@ -75,6 +88,9 @@ void CloseCentralDirectory(TZipCursor& cursor);
 struct TDirectoryTotals {
   int64_t Unpacked = 0;
   int64_t Packed = 0;
+  // Adds one member's sizes; a sum that would pass INT64_MAX is held there (ZIP64 sizes
+  // reach 2^62 each).
+  void Add(int64_t unpacked, int64_t packed);
 };
 TDirectoryTotals DirectoryTotals(const TZipCursor& cursor);
 
@@ -82,9 +98,11 @@ TDirectoryTotals DirectoryTotals(const TZipCursor& cursor);
 // the cursor. A span's end counts only the local header's fixed part, the directory's name
 // length and the packed size: real members are never shorter.
 std::vector<TMemberSpan> MemberSpans(const TZipCursor& cursor);
-// Prepares the scan of an archive whose directory is read; false when it cannot be opened.
+// Opens the cursor on the archive whose directory is read and finds its unlisted members,
+// among the first 65,536 local headers outside the listed ones; false when it cannot be opened.
 bool StartUnlistedScan(const char* path, const TZipCursor& directory, TZipCursor& cursor, TUnlistedScan& scan);
 // UZ_OK with the next unlisted member in the cursor, or UZ_END_OF_DIRECTORY (cursor closed).
+// A local header inside the data of a member handed out before it is no member.
 int32_t NextUnlistedMember(TZipCursor& cursor, TUnlistedScan& scan);
 
 // For each span, whether its bytes reach into another member's or into the directory

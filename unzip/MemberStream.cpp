@@ -71,9 +71,12 @@ TContentOutput::TContentOutput(uint8_t* window, TContentSink& sink, int64_t limi
 bool TContentOutput::WriteOutput(const uint8_t* data, uint32_t n) {
   if (n == 0) return true;
   RunningCrc = Crc32Update(RunningCrc, data, n);
-  // Output past the limit is damaged data: a lying header cannot fill the disk.
+  // Output past the limit is damaged data: a lying header cannot fill the disk. What fits
+  // still goes out, so that a scanner sees all the member may give.
   if (BytesWritten + n > Limit) {
     Overflow = true;
+    const auto fits = static_cast<uint32_t>(std::max<int64_t>(0, Limit - BytesWritten));
+    if (fits > 0 && Sink.Write(data, fits)) BytesWritten += fits;
     return false;
   }
   if (!Sink.Write(data, n)) return false;
@@ -83,6 +86,9 @@ bool TContentOutput::WriteOutput(const uint8_t* data, uint32_t n) {
 
 int32_t TContentOutput::Verdict(int32_t decoderResult, uint32_t declaredCrc) const {
   if (Overflow) return UZ_BAD_DATA;
-  if (decoderResult == UZ_OK && ~RunningCrc != declaredCrc) return UZ_CRC_MISMATCH;
-  return decoderResult;
+  if (decoderResult != UZ_OK) return decoderResult;
+  if (~RunningCrc != declaredCrc) return UZ_CRC_MISMATCH;
+  // A CRC that matches content of another size vouches for that content, not for the member.
+  if (UnpackedSize != UZ_SIZE_UNKNOWN && BytesWritten != UnpackedSize) return UZ_BAD_DATA;
+  return UZ_OK;
 }

@@ -119,7 +119,8 @@ public:
   // The same for a decoder's own output buffer.
   bool WriteOutput(const uint8_t* data, uint32_t n);
   // The member's result from its decoder's: content past the limit is damaged data whatever
-  // the decoder said, and content decoded whole must have the CRC the member declares.
+  // the decoder said, and content decoded whole must have the CRC the member declares and,
+  // when it declares one, its unpacked size.
   int32_t Verdict(int32_t decoderResult, uint32_t declaredCrc) const;
 
   uint8_t* const Window;

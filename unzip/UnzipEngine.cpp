@@ -182,52 +182,81 @@ int32_t TUnzipEngine::ExtractMember(TFile& archive, const char* outputPath, int6
   TBusyScope busy(*this);
   if (!busy.Acquired) return UZ_BUSY;
   if (outputPath && std::strlen(outputPath) > static_cast<size_t>(UZ_PATH_MAX)) return UZ_WRITE_ERROR;
-  if (!WindowStorage) {
-    WindowStorage.reset(new uint8_t[UZ_WINDOW_SIZE]);
-    InputStorage.reset(new uint8_t[kInputBufferSize]);
-  }
   return ExtractOpenMember(archive, outputPath, localHeaderOffset, abortKey, central, progress);
 }
 
-int32_t TUnzipEngine::ExtractOpenMember(TFile& archive, const char* outputPath, int64_t localHeaderOffset,
-                                        int abortKey, const TCentralFacts* central, const TUnzipProgress& progress) {
-  TLocalHeader header;
+int32_t TUnzipEngine::DecodeMember(TFile& archive, int64_t localHeaderOffset, const TCentralFacts* central,
+                                   uint64_t limit, TContentSink& sink) {
+  TBusyScope busy(*this);
+  if (!busy.Acquired) return UZ_BUSY;
+  TMemberPlan plan;
+  if (int32_t planned = PlanMember(archive, localHeaderOffset, central, plan); planned != UZ_OK) return planned;
+  plan.OutputLimit = static_cast<int64_t>(std::min<uint64_t>(uint64_t(plan.OutputLimit), limit));
+  return DecodePlanned(archive, plan, 0, sink);
+}
+
+// Reads the member's local header and works out where its data lies and how much of it, and
+// of its content, may be taken.
+int32_t TUnzipEngine::PlanMember(TFile& archive, int64_t localHeaderOffset, const TCentralFacts* central,
+                                 TMemberPlan& plan) {
   if (!archive.Seek(localHeaderOffset)) return UZ_READ_ERROR;
-  if (!ReadLocalHeader(archive, header)) return UZ_BAD_DATA;
+  if (!ReadLocalHeader(archive, plan.Header)) return UZ_BAD_DATA;
+  const TLocalHeader& header = plan.Header;
   TDeclaredFacts declared = DeclaredFacts(header, central);
   // Encryption is told first: an encrypted member stays unreadable whatever its method.
   if (header.Flags & kFlagEncrypted) return UZ_ENCRYPTED;
   if (!IsSupportedMethod(header.Method)) return UZ_UNSUPPORTED;
-  const int64_t dataStart = localHeaderOffset + kLocalHeaderSize + header.NameLength + header.ExtraLength;
-  if (!archive.Seek(dataStart)) return UZ_READ_ERROR;
+  plan.DataStart = localHeaderOffset + kLocalHeaderSize + header.NameLength + header.ExtraLength;
   // The decoders may read on past the declared packed data to the end of the block it ends in,
   // so that a member whose header understates its packed size still decodes, but never past
   // the archive's end: a header may claim more packed data than the archive holds.
-  const int64_t available = std::max<int64_t>(0, archive.Size() - dataStart);
+  const int64_t available = std::max<int64_t>(0, archive.Size() - plan.DataStart);
   if (declared.PackedSize != UZ_SIZE_UNKNOWN) declared.PackedSize = std::min(declared.PackedSize, available);
-  const int64_t inputLimit = std::min(available, (declared.PackedSize + 2) / kInputBlock * kInputBlock + kInputBlock);
-  // The directory is what the walk trusts: a member never writes more than it declares.
-  const int64_t outputLimit =
-      central ? std::min(central->UnpackedSize, declared.UnpackedSize) : declared.UnpackedSize;
+  plan.PackedSize = declared.PackedSize;
+  plan.InputLimit = std::min(available, (declared.PackedSize + 2) / kInputBlock * kInputBlock + kInputBlock);
+  // The directory is what the walk trusts: a member never writes more than it declares, and
+  // content of another size than the directory's is damaged.
+  plan.OutputLimit = central ? std::min(central->UnpackedSize, declared.UnpackedSize) : declared.UnpackedSize;
+  plan.UnpackedSize = central ? central->UnpackedSize : declared.UnpackedSize;
+  plan.Crc32 = declared.Crc32;
+  plan.CrcInDescriptor = (header.Flags & kFlagDataDescriptor) && !central;
+  return UZ_OK;
+}
 
+int32_t TUnzipEngine::DecodePlanned(TFile& archive, const TMemberPlan& plan, int abortKey, TContentSink& sink) {
+  if (!WindowStorage) {
+    WindowStorage.reset(new uint8_t[UZ_WINDOW_SIZE]);
+    InputStorage.reset(new uint8_t[kInputBufferSize]);
+  }
+  if (!archive.Seek(plan.DataStart)) return UZ_READ_ERROR;
+  ActivityHook();
+  TArchiveSource source(archive, *this);
+  TAbortKeyCheck abortCheck(abortKey, plan.PackedSize, KeyProbe);
+  TPackedInput input(source, InputStorage.get(), kInputBufferSize, plan.InputLimit, &abortCheck);
+  input.PackedSize = plan.PackedSize;
+  input.GeneralFlags = plan.Header.Flags;
+  TContentOutput output(WindowStorage.get(), sink, plan.OutputLimit);
+  output.UnpackedSize = plan.UnpackedSize;
+
+  int32_t result = DecodeMethod(plan.Header.Method, input, output);
+  // A decoder that fails keeps its last content in the window: it goes out too, since a
+  // scanner must see every byte the member gave before it failed.
+  if (result != UZ_OK && result != UZ_WRITE_ERROR) output.FlushOutput(output.WindowPos);
+  const uint32_t expectedCrc = result == UZ_OK && plan.CrcInDescriptor ? ReadDescriptorCrc(input) : plan.Crc32;
+  return output.Verdict(result, expectedCrc);
+}
+
+int32_t TUnzipEngine::ExtractOpenMember(TFile& archive, const char* outputPath, int64_t localHeaderOffset,
+                                        int abortKey, const TCentralFacts* central, const TUnzipProgress& progress) {
+  TMemberPlan plan;
+  if (int32_t planned = PlanMember(archive, localHeaderOffset, central, plan); planned != UZ_OK) return planned;
   TFile outputFile;
   if (int32_t created = CreateOutput(outputFile, outputPath);
       created != UZ_OK || (outputPath && EndsWithSeparator(outputPath)))
     return created;
-  ActivityHook();
-  TArchiveSource source(archive, *this);
-  TAbortKeyCheck abortCheck(abortKey, declared.PackedSize, KeyProbe);
-  TPackedInput input(source, InputStorage.get(), kInputBufferSize, inputLimit, &abortCheck);
-  input.PackedSize = declared.PackedSize;
-  input.GeneralFlags = header.Flags;
   TOutputFileSink sink(outputFile, progress);
-  TContentOutput output(WindowStorage.get(), sink, outputLimit);
-  output.UnpackedSize = declared.UnpackedSize;
-
-  int32_t result = DecodeMethod(header.Method, input, output);
-  uint32_t expectedCrc = declared.Crc32;
-  if (result == UZ_OK && (header.Flags & kFlagDataDescriptor) && !central) expectedCrc = ReadDescriptorCrc(input);
-  return FinishOutput(outputFile, outputPath, output.Verdict(result, expectedCrc), header.DosDateTime);
+  const int32_t result = DecodePlanned(archive, plan, abortKey, sink);
+  return FinishOutput(outputFile, outputPath, result, plan.Header.DosDateTime);
 }
 
 void TUnzipEngine::ActivityHook() {

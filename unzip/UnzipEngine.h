@@ -10,8 +10,7 @@
 #include "MemberStream.h"
 #include "Platform.h"
 #include "UnzipTypes.h"
-
-struct TLocalHeader;
+#include "ZipFormat.h"
 
 // What the central directory says about a member. A member whose local header defers its
 // sizes and CRC to a data descriptor (flag bit 3) is extracted with these.
@@ -44,6 +43,13 @@ public:
   int32_t ExtractMember(QrxPlatform::TFile& archive, const char* outputPath, int64_t localHeaderOffset,
                         int abortKey, const TCentralFacts* central, const TUnzipProgress& progress = {});
 
+  // Decodes the member whose local header is at localHeaderOffset into sink, which sees at
+  // most limit bytes of content (and never more than the member declares). Nothing is
+  // written anywhere else; whatever was decoded before a failure has reached the sink.
+  // Result as ExtractMember's.
+  int32_t DecodeMember(QrxPlatform::TFile& archive, int64_t localHeaderOffset, const TCentralFacts* central,
+                       uint64_t limit, TContentSink& sink);
+
   // Keeps the busy guard's activity mark fresh and services pending window messages.
   void ActivityHook();
 
@@ -54,6 +60,20 @@ public:
 
 private:
   class TBusyScope;
+  // Where a member's data lies and what it may give, from its local header.
+  struct TMemberPlan {
+    TLocalHeader Header{};
+    int64_t DataStart = 0;
+    int64_t PackedSize = 0;
+    int64_t InputLimit = 0;
+    int64_t OutputLimit = 0;
+    int64_t UnpackedSize = 0;  // what the content's size must be
+    uint32_t Crc32 = 0;
+    bool CrcInDescriptor = false;  // the CRC follows the data and no directory gave it
+  };
+  int32_t PlanMember(QrxPlatform::TFile& archive, int64_t localHeaderOffset, const TCentralFacts* central,
+                     TMemberPlan& plan);
+  int32_t DecodePlanned(QrxPlatform::TFile& archive, const TMemberPlan& plan, int abortKey, TContentSink& sink);
   int32_t ExtractOpenMember(QrxPlatform::TFile& archive, const char* outputPath, int64_t localHeaderOffset,
                             int abortKey, const TCentralFacts* central, const TUnzipProgress& progress);
 

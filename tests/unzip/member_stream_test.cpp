@@ -1,8 +1,10 @@
 // Every decoder fed from memory through sources, sinks and abort checks that misbehave the
 // ways a real archive, disk or user can: input arriving in pieces of any size, a sink that
-// fails midway, content running past the member's limit, a stop asked for at the first block.
+// fails midway, content running past the member's limit, a stop asked for at the first block;
+// and the verdict on the content that comes out.
 #include <gtest/gtest.h>
 
+#include "Crc32.h"
 #include "MemberStream.h"
 #include "UnzipTypes.h"
 #include "implode_encoder.h"
@@ -94,6 +96,47 @@ TEST_P(MemberStream, StopAskedAtTheFirstBlockAborts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Decoders, MemberStream, testing::ValuesIn(kDecoders), CaseName<TDecoderCase>);
+
+// Takes every byte.
+class TAcceptingSink final : public TContentSink {
+public:
+  bool Write(const uint8_t*, uint32_t) override { return true; }
+};
+
+// The member's result once its content is out: content past the limit is damaged data
+// whatever else holds; content decoded whole must have the CRC and the size declared.
+TEST(ContentVerdict, JudgesTheLimitTheCrcAndTheDeclaredSize) {
+  struct TRow {
+    const char* Name;
+    size_t Decoded;
+    int64_t Declared;  // also the limit, unless that is smaller
+    int64_t Limit;
+    bool CrcRight;
+    int32_t DecoderResult;
+    int32_t Verdict;
+  } rows[] = {
+      {"size and CRC as declared", 1000, 1000, 1000, true, UZ_OK, UZ_OK},
+      {"nothing, as declared", 0, 0, 0, true, UZ_OK, UZ_OK},
+      {"no size declared", 1000, UZ_SIZE_UNKNOWN, UZ_SIZE_UNKNOWN, true, UZ_OK, UZ_OK},
+      {"fewer bytes than declared, their own CRC", 1000, 2048, 2048, true, UZ_OK, UZ_BAD_DATA},
+      {"fewer bytes than declared, another CRC", 1000, 2048, 2048, false, UZ_OK, UZ_CRC_MISMATCH},
+      {"as declared, another CRC", 1000, 1000, 1000, false, UZ_OK, UZ_CRC_MISMATCH},
+      {"decoder failed", 1000, 2048, 2048, true, UZ_READ_ERROR, UZ_READ_ERROR},
+      {"past the limit", 1000, 1000, 999, true, UZ_OK, UZ_BAD_DATA},
+      {"past the limit, decoder failed", 1000, 1000, 999, true, UZ_READ_ERROR, UZ_BAD_DATA},
+  };
+  const TBytes content = UnzipTestKit::TextBytes(1000, 9);
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    std::vector<uint8_t> window(UZ_WINDOW_SIZE);
+    TAcceptingSink sink;
+    TContentOutput output(window.data(), sink, row.Limit);
+    output.UnpackedSize = row.Declared;
+    output.WriteOutput(content.data(), static_cast<uint32_t>(row.Decoded));
+    const uint32_t crc = Crc32Of(content.data(), row.Decoded);
+    EXPECT_EQ(output.Verdict(row.DecoderResult, row.CrcRight ? crc : ~crc), row.Verdict);
+  }
+}
 
 }  // namespace
 }  // namespace QrxTest

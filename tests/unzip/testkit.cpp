@@ -204,12 +204,20 @@ void Put32(TBytes& out, uint32_t value) {
   Put16(out, value & 0xFFFF);
   Put16(out, value >> 16);
 }
+void Put64(TBytes& out, uint64_t value) {
+  Put32(out, static_cast<uint32_t>(value));
+  Put32(out, static_cast<uint32_t>(value >> 32));
+}
 void PutBytes(TBytes& out, const TBytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
 void PutText(TBytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
 
 TBytes PackedOf(const TZipMember& member) {
   if (member.Packed) return *member.Packed;
   return member.Method == 8 ? DeflateFixed(member.Content) : member.Content;
+}
+
+uint32_t DeclaredUnpackedSize(const TZipMember& member) {
+  return member.UnpackedSize.value_or(static_cast<uint32_t>(member.Content.size()));
 }
 
 }  // namespace
@@ -225,10 +233,7 @@ TZipMember MakeMember(const std::string& name, const TBytes& content, uint16_t m
 void PutZip64Extra(TBytes& out, const std::vector<uint64_t>& values) {
   Put16(out, 1);
   Put16(out, static_cast<uint32_t>(values.size() * 8));
-  for (uint64_t value : values) {
-    Put32(out, static_cast<uint32_t>(value));
-    Put32(out, static_cast<uint32_t>(value >> 32));
-  }
+  for (uint64_t value : values) Put64(out, value);
 }
 
 TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout) {
@@ -242,8 +247,9 @@ TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout
     bool deferred = (member.Flags & 8) != 0;
     uint32_t offset = member.CentralOffset.value_or(static_cast<uint32_t>(out.size()) - offsetBase);
     uint32_t localPacked = member.LocalPackedSize.value_or(static_cast<uint32_t>(packed.size()));
+    const uint32_t declaredUnpacked = DeclaredUnpackedSize(member);
     TBytes localExtra;
-    if (layout.Zip64 && !deferred) PutZip64Extra(localExtra, {member.Content.size(), localPacked});
+    if (layout.Zip64 && !deferred) PutZip64Extra(localExtra, {declaredUnpacked, localPacked});
     if (member.WriteLocal) {
       Put32(out, 0x04034B50);
       Put16(out, 20);
@@ -252,7 +258,7 @@ TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout
       Put32(out, member.DosDateTime);
       Put32(out, deferred ? 0 : crc);
       Put32(out, deferred ? 0 : layout.Zip64 ? marker : localPacked);
-      Put32(out, deferred ? 0 : layout.Zip64 ? marker : static_cast<uint32_t>(member.Content.size()));
+      Put32(out, deferred ? 0 : layout.Zip64 ? marker : declaredUnpacked);
       Put16(out, static_cast<uint32_t>(member.Name.size()));
       Put16(out, static_cast<uint32_t>(localExtra.size()));
       PutText(out, member.Name);
@@ -261,11 +267,16 @@ TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout
       if (deferred) {
         if (member.DescriptorSignature) Put32(out, 0x08074B50);
         Put32(out, crc);
-        Put32(out, static_cast<uint32_t>(packed.size()));
-        Put32(out, static_cast<uint32_t>(member.Content.size()));
+        if (member.Zip64Descriptor) {
+          Put64(out, packed.size());
+          Put64(out, declaredUnpacked);
+        } else {
+          Put32(out, static_cast<uint32_t>(packed.size()));
+          Put32(out, declaredUnpacked);
+        }
       }
     }
-    uint32_t unpacked = member.CentralUnpackedSize.value_or(static_cast<uint32_t>(member.Content.size()));
+    uint32_t unpacked = member.CentralUnpackedSize.value_or(declaredUnpacked);
     TBytes centralExtra;
     if (layout.Zip64) PutZip64Extra(centralExtra, {unpacked, packed.size(), offset});
     Put32(central, 0x02014B50);
@@ -315,10 +326,15 @@ TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout
 }
 
 size_t CentralDirectoryOffset(const TBytes& archive) {
+  auto load32 = [&](size_t at) {
+    return archive[at] | archive[at + 1] << 8 | archive[at + 2] << 16 | size_t(archive[at + 3]) << 24;
+  };
   for (size_t at = archive.size() - 22;; --at) {
     if (archive[at] == 'P' && archive[at + 1] == 'K' && archive[at + 2] == 5 && archive[at + 3] == 6) {
-      size_t size = archive[at + 12] | archive[at + 13] << 8 | archive[at + 14] << 16 | size_t(archive[at + 15]) << 24;
-      return at - size;
+      if (load32(at + 12) != 0xFFFFFFFF) return at - load32(at + 12);
+      // The size is in the ZIP64 end record, before the locator that precedes this record.
+      const size_t zip64End = at - 20 - 56;
+      return zip64End - load32(zip64End + 40);
     }
     if (at == 0) throw std::runtime_error("no end record");
   }
@@ -429,7 +445,7 @@ TSingleResult ExtractSingle(const TZipMember& member, bool passCentral) {
   WriteFile(archive, zip);
   TBytes packed = member.Packed.value_or(member.Method == 8 ? DeflateFixed(member.Content) : member.Content);
   TCentralFacts facts{member.Crc32.value_or(Crc32Of(member.Content)), static_cast<int64_t>(packed.size()),
-                      static_cast<int64_t>(member.Content.size())};
+                      member.CentralUnpackedSize.value_or(DeclaredUnpackedSize(member))};
   std::string output = folder / (std::string("out") + kSeparator + "member.bin");
   TSingleResult single;
   single.Result = UnzipMember(archive.c_str(), output.c_str(), 0, 0, passCentral ? &facts : nullptr);

@@ -86,7 +86,9 @@ struct TZipMember {
   bool DescriptorSignature = true;     // with bit 3: the descriptor begins with "PK" 7 8
   std::optional<uint32_t> Crc32;       // declared CRC when not Content's
   std::optional<uint32_t> LocalPackedSize;  // what the local header claims, when not the truth
-  std::optional<uint32_t> CentralUnpackedSize;  // what the directory claims, when not the truth
+  std::optional<uint32_t> UnpackedSize;    // what the headers (or the descriptor) claim, when not the truth
+  std::optional<uint32_t> CentralUnpackedSize;  // what the directory claims, when not UnpackedSize
+  bool Zip64Descriptor = false;        // with bit 3: the descriptor's sizes take 8 bytes each
   std::optional<uint32_t> CentralOffset;  // where the directory says the local header is
   bool WriteLocal = true;              // false: only a directory entry (with CentralOffset)
   uint8_t Attributes = 0;              // MS-DOS attributes (host MS-DOS)

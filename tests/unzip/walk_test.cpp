@@ -1,9 +1,15 @@
 // TBriskUnzip over archives built for each case: report sequences, flat extraction,
 // selection, the overwrite query, failing members, the abort key, early refusals, ListFiles,
-// sizes, and names that try to leave the target folder.
+// sizes and their sums, files that are no archives, and names that try to leave the target
+// folder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "BriskUnzip.h"
 #include "Platform.h"
@@ -201,6 +207,113 @@ TEST_F(TWalkTest, MemberLargerThanDeclaredEndsOnlyItself) {
   EXPECT_EQ(ErrorCodes(), (S{UZ_BAD_DATA}));
   EXPECT_EQ(Written().size(), 1u);
 }
+
+// A member whose content keeps its CRC but not the size its headers declare (a public archive
+// decodes 1,000,000 of the 2,048,576 bytes it declares) is damaged; the walk goes on.
+TEST_F(TWalkTest, MemberOfAnotherSizeThanDeclaredIsAMemberError) {
+  TZipMember shorter = MakeMember("shorter.txt", TextBytes(100000, 5));
+  shorter.UnpackedSize = 204800;
+  EXPECT_EQ(Extract(Archive({MakeMember("a.txt", kA), shorter, MakeMember("b.txt", kB)})), 2);
+  EXPECT_EQ(ErrorCodes(), (S{UZ_BAD_DATA}));
+  EXPECT_EQ(Written(), (std::vector<std::string>{"T/a.txt", "T/b.txt"}));
+}
+
+// Sets ZIP64 values of every entry of a directory that BuildZip wrote with ZIP64 extra fields
+// (unpacked size, packed size, local-header offset, in this order); those not given stay.
+void SetZip64Values(TBytes& zip, std::optional<uint64_t> unpacked, std::optional<uint64_t> packed,
+                    std::optional<uint64_t> offset) {
+  auto load16 = [&](size_t at) { return size_t(zip[at] | zip[at + 1] << 8); };
+  for (size_t at = CentralDirectoryOffset(zip); zip[at] == 'P' && zip[at + 2] == 1; ) {
+    const size_t nameLength = load16(at + 28), extraLength = load16(at + 30);
+    const size_t values = at + 46 + nameLength + 4;
+    for (auto [value, field] : {std::pair{unpacked, 0}, {packed, 8}, {offset, 16}})
+      for (int i = 0; value && i < 8; ++i) zip[values + field + i] = static_cast<uint8_t>(*value >> (8 * i));
+    at += 46 + nameLength + extraLength + load16(at + 32);
+  }
+}
+
+// ZIP64 sizes and offsets may each come near 2^62: their sums are held at INT64_MAX instead of
+// overflowing, in the listing, the walk's reports and the totals alike.
+TEST_F(TWalkTest, SumsOfZip64ValuesNear2To62AreHeld) {
+  constexpr uint64_t kNear = (uint64_t(1) << 62) - 1;
+  const std::vector<TZipMember> members = ThreeMembersAndBulk();
+  int64_t unpacked = 0, packed = 0;
+  for (const TZipMember& member : members) {
+    unpacked += static_cast<int64_t>(member.Content.size());
+    packed += static_cast<int64_t>(member.Method == 8 ? DeflateFixed(member.Content).size() : member.Content.size());
+  }
+  struct TRow {
+    const char* Name;
+    std::optional<uint64_t> Unpacked, Packed, Offset;
+    int64_t UnpackedTotal, PackedTotal;
+    bool Overlapping;  // the packed sizes make the members overlap: the walk refuses them
+  } rows[] = {
+      {"unpacked sizes", kNear, {}, {}, INT64_MAX, packed, false},
+      {"packed sizes", {}, kNear, {}, unpacked, INT64_MAX, true},
+      {"offsets and packed sizes", {}, kNear, kNear, unpacked, INT64_MAX, true},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ClearReports();
+    TBytes zip = BuildZip(members, {{}, false, "", true});
+    SetZip64Values(zip, row.Unpacked, row.Packed, row.Offset);
+    WriteFile(Scratch / "archive.zip", zip);
+    std::string archive = Scratch / "archive.zip";
+    Unzip.SetExtractHiddenMembers(false);
+    EXPECT_EQ(List(archive), 4);
+    EXPECT_EQ(Recorded.back().UnpackedSize, row.UnpackedTotal);
+    EXPECT_EQ(Recorded.back().PackedSize, row.PackedTotal);
+    EXPECT_EQ(Unzip.GetUnpackedSize(), row.UnpackedTotal);
+    EXPECT_EQ(Unzip.PackedTotal(), row.PackedTotal);
+    ClearReports();
+    Unzip.SetExtractHiddenMembers(true);  // which takes every member's end from its local header
+    const int32_t result = Extract(archive);
+    EXPECT_EQ(Recorded.front().UnpackedSize, row.UnpackedTotal);
+    EXPECT_EQ(Recorded.front().PackedSize, row.PackedTotal);
+    if (row.Overlapping) {
+      EXPECT_EQ(result, UZ_OVERLAPPING_MEMBERS);
+    } else {
+      EXPECT_EQ(StatusSequence().back(), UZ_REPORT_ARCHIVE_END);
+      EXPECT_EQ(Recorded.back().UnpackedSize, row.UnpackedTotal);
+    }
+    QrxPlatform::RemoveTree(Target().c_str());
+  }
+}
+
+// Only a regular file is read as an archive: a FIFO nobody writes to must not hang the caller
+// in its open, and a device or a folder is no archive either.
+TEST_F(TWalkTest, OnlyRegularFilesAreOpened) {
+  std::vector<std::string> refused = {Scratch.Path()};
+#ifdef _WIN32
+  refused.push_back("NUL");
+#else
+  refused.push_back("/dev/null");
+  const std::string fifo = Scratch / "x.zip";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  refused.push_back(fifo);
+#endif
+  for (const std::string& path : refused) {
+    SCOPED_TRACE(path);
+    QrxPlatform::TFile file;
+    EXPECT_FALSE(file.OpenRead(path.c_str()));
+    EXPECT_EQ(List(path), UZ_NOT_ARCHIVE);
+    EXPECT_EQ(Extract(path), UZ_NOT_ARCHIVE);
+    EXPECT_EQ(Unzip.GetUnpackedSize(), 0);
+  }
+  EXPECT_TRUE(Recorded.empty());
+}
+
+#ifdef _WIN32
+// The automatic removal deletes an infected archive that the walk may still hold open.
+TEST_F(TWalkTest, ArchiveOpenForReadingCanBeDeleted) {
+  const std::string archive = Archive(ThreeMembers());
+  QrxPlatform::TFile file;
+  ASSERT_TRUE(file.OpenRead(archive.c_str()));
+  EXPECT_TRUE(QrxPlatform::RemoveFile(archive.c_str()));
+  file.Close();
+  EXPECT_FALSE(PathExists(archive));
+}
+#endif
 
 TEST_F(TWalkTest, EscapeHeldAbortsALargeMember) {
   // The key is sampled at each 4 KiB of input: a member of 50 KB is caught too.

@@ -26,12 +26,14 @@ std::string NativePath(const char* path) {
 
 int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
 
+// Only a regular file is opened: a folder, a FIFO or a device is refused. Opened without
+// blocking first, so that a FIFO nobody writes to cannot hang the caller in the open itself.
 bool OpenWith(intptr_t& handle, const char* path, int flags) {
-  int fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0644);
+  int fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) return false;
-  // A folder opens for reading here; a file is wanted. (Opening one for writing fails anyway.)
   struct stat info {};
-  if ((flags & O_ACCMODE) == O_RDONLY && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return false;
   }

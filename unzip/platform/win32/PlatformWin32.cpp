@@ -16,6 +16,13 @@ intptr_t OpenWith(const char* path, DWORD access, DWORD share, DWORD disposition
   return reinterpret_cast<intptr_t>(h);
 }
 
+// Only a file on disk is read: a pipe, a console or another device, or a folder, is refused.
+bool IsDiskFile(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) &&
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 constexpr DWORD kAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                  FILE_ATTRIBUTE_ARCHIVE;
 
@@ -23,7 +30,9 @@ constexpr DWORD kAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN
 
 bool TFile::OpenRead(const char* path) {
   Close();
-  Handle = OpenWith(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  // Shared for deletion too: an archive being scanned must stay removable.
+  Handle = OpenWith(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+  if (IsOpen() && !IsDiskFile(AsHandle(Handle))) Close();
   return IsOpen();
 }
 
