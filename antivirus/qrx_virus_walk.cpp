@@ -1,14 +1,18 @@
 #include "qrx_virus_walk.h"
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
-#include "BriskUnzip.h"
+#include "Platform.h"
+#include "ZipReader.h"
 #include "qrx_walk_platform.h"
 
 using QrxWalkPlatform::kSeparator;
 using QrxWalkPlatform::TEntryKind;
 using QrxWalkPlatform::TFolderEntry;
 using QrxWalkPlatform::TFolderListing;
+using QrxWalkPlatform::TScratchFolder;
 
 namespace {
 
@@ -16,46 +20,32 @@ constexpr char kScanningFile[] = "Analyse du fichier ";
 // Names taken by folders left over, or by another scan at the same moment, before we give up.
 constexpr int kFolderAttempts = 8;
 constexpr unsigned kFolderNumbers = 65000;
-
-// The extractor's report handlers are plain functions, so what they learn is process-wide;
-// the extraction engine serves one archive at a time for the whole process anyway.
-bool ArchiveDone = false;  // the end report of the extraction arrived
-struct TListedMembers {
-  std::int64_t Count = 0;
-  std::int64_t DeclaredBytes = 0;
-} Listed;
-
-void ExtractionReport(std::int32_t, TUnzipReport* report) {
-  if (report->Status == UZ_REPORT_ARCHIVE_END) ArchiveDone = true;
-}
-
-void ListingReport(std::int32_t, TUnzipReport* report) {
-  if (report->Status != UZ_REPORT_PROGRESS) return;
-  ++Listed.Count;
-  if (report->UnpackedSize > 0) Listed.DeclaredBytes += report->UnpackedSize;
-}
+// A member's content while it is scanned: one short name of ours, whatever the member's own.
+constexpr char kContentName[] = "member";
+// Where a nested archive's first local header is looked for, as the extractor recognises
+// archives with a prefix (a self-extractor's program, say).
+constexpr std::uint64_t kArchiveSniffLength = 196608;
+// The reasons an archive keeps for its report; further ones are only counted.
+constexpr std::size_t kReasonsKept = 4;
 
 std::string WithSeparator(const std::string& folder) {
   return !folder.empty() && folder.back() == kSeparator ? folder : folder + kSeparator;
 }
 
-// Deletes everything inside `folder`, subfolders included, so that no temporary folder stays
-// behind. Failures are left as they are: there is nothing better to do with them.
-void ClearFolderFiles(const std::string& folder) {
-  const std::string dir = WithSeparator(folder);
-  TFolderListing listing(dir);
-  TFolderEntry entry;
-  while (listing.Next(entry)) {
-    if (entry.Name == "." || entry.Name == "..") continue;
-    const std::string path = dir + entry.Name;
-    if (entry.Kind == TEntryKind::Folder) {
-      ClearFolderFiles(path);
-      QrxWalkPlatform::RemoveFolder(path);
-    } else if (entry.Kind == TEntryKind::FolderLink) {
-      QrxWalkPlatform::RemoveFolder(path);
-    } else {
-      QrxWalkPlatform::RemoveScratchFile(path);
-    }
+// The member's file name without its folders, as the status line shows it.
+std::string BaseName(const std::string& storedName) {
+  const std::size_t separator = storedName.find_last_of("\\/");
+  return separator == std::string::npos ? storedName : storedName.substr(separator + 1);
+}
+
+std::string MemberFailure(std::int32_t result, std::uint16_t method) {
+  switch (result) {
+    case UZ_CRC_MISMATCH: return "CRC mismatch";
+    case UZ_WRITE_ERROR: return "could not be written to the temporary folder";
+    case UZ_READ_ERROR: return "packed data cut short";
+    case UZ_ENCRYPTED: return "encrypted";
+    case UZ_UNSUPPORTED: return "method " + std::to_string(method) + " not supported";
+    default: return "damaged data";
   }
 }
 
@@ -67,106 +57,236 @@ unsigned ClockSeed() {
   return static_cast<unsigned>(milliseconds % 86400000) ^ std::random_device{}();
 }
 
+// A member's content on its way to the engine: written to our own file, and watched for the
+// local-header signature that makes it an archive to open in turn.
+// The file is made at the first byte: an empty member costs no file operation.
+class TContentFile final : public TContentSink {
+ public:
+  explicit TContentFile(const std::string& path) : Path_(path) {}
+  void Close() { File_.Close(); }
+  bool Write(const std::uint8_t* data, std::uint32_t size) override {
+    if (!File_.IsOpen() && !File_.Create(Path_.c_str())) return false;
+    for (std::uint32_t i = 0; i < size && Written_ + i < kArchiveSniffLength && !LooksLikeArchive_; ++i) {
+      Recent_ = Recent_ >> 8 | std::uint32_t(data[i]) << 24;
+      LooksLikeArchive_ = Recent_ == 0x04034B50;  // "PK" 3 4
+    }
+    Written_ += size;
+    return File_.Write(data, size) == static_cast<std::int64_t>(size);
+  }
+  std::uint64_t Written() const { return Written_; }
+  bool LooksLikeArchive() const { return LooksLikeArchive_; }
+
+ private:
+  const std::string& Path_;
+  QrxPlatform::TFile File_;
+  std::uint64_t Written_ = 0;
+  std::uint32_t Recent_ = 0;
+  bool LooksLikeArchive_ = false;
+};
+
 }  // namespace
+
+// One archive met on disk, with everything nested in it: the bounds it may still use, and
+// why it could not be scanned entirely, if it could not.
+class TVirusWalk::TArchiveScan {
+ public:
+  TArchiveScan(TVirusWalk& walk, const std::string& outer)
+      : Walk_(walk), Outer_(outer), Bytes_(walk.Options_.Limits.MaxUnpackedBytes),
+        Members_(walk.Options_.Limits.MaxMembers) {}
+
+  // Opens the archive at `path`, the depth-th of its chain, and scans its members. False when
+  // it is no archive at all.
+  bool Scan(const std::string& path, unsigned depth) {
+    TZipReader reader;
+    const std::int32_t opened = reader.Open(path);
+    if (opened == UZ_NOT_ARCHIVE) return false;
+    if (opened != UZ_OK) Note("damaged directory, members taken from their local headers");
+    TScratchFolder folder;
+    if (!Walk_.MakeScratchFolder(folder)) {
+      Note("no temporary folder could be made");
+      return true;
+    }
+    const std::string contentPath = folder.Path() + kSeparator + kContentName;
+    TZipMemberInfo member;
+    while (!Walk_.Hooks_.StopRequested() && reader.Next(member)) {
+      if (Members_ == 0) {
+        Note("more than " + std::to_string(Walk_.Options_.Limits.MaxMembers) + " members");
+        break;
+      }
+      --Members_;
+      if (!member.IsFolder) ScanMember(reader, member, contentPath, depth);
+    }
+    if (reader.DirectoryCutShort()) Note("damaged directory entry");
+    return true;
+  }
+
+  bool Complete() const { return ProblemCount_ == 0; }
+  std::string Reasons() const {
+    std::string text;
+    for (const std::string& reason : Reasons_) text += (text.empty() ? "" : "; ") + reason;
+    if (ProblemCount_ > Reasons_.size()) text += "; and " + std::to_string(ProblemCount_ - Reasons_.size()) + " more";
+    return text;
+  }
+
+ private:
+  void ScanMember(TZipReader& reader, const TZipMemberInfo& member, const std::string& contentPath, unsigned depth) {
+    Walk_.Hooks_.ShowStatus(kScanningFile + Outer_ + " : " + BaseName(member.Name));
+    if (member.Overlapping) Note("member " + member.Name + ": overlaps another");
+    if (member.SizeKnown && member.UnpackedSize > Bytes_) {
+      Note("member " + member.Name + ": past the bound of " + std::to_string(Walk_.Options_.Limits.MaxUnpackedBytes) +
+           " unpacked bytes");
+      return;
+    }
+    TContentFile content(contentPath);
+    const std::int32_t result = reader.Decode(member.SizeKnown ? member.UnpackedSize : Bytes_, content);
+    content.Close();
+    Bytes_ -= std::min(Bytes_, member.SizeKnown ? member.UnpackedSize : content.Written());
+    // What was decoded is scanned even when the member then failed.
+    if (result != UZ_OK) Note("member " + member.Name + ": " + MemberFailure(result, member.Method));
+    if (content.Written() == 0) return;
+    ScanContent(contentPath, member, content.LooksLikeArchive(), depth);
+    QrxWalkPlatform::RemoveScratchFile(contentPath);
+  }
+
+  // A member that is an archive is opened in turn; its own bytes go to the engine only when it
+  // is none, or when it could not be unpacked entirely and nothing was found in what was.
+  void ScanContent(const std::string& contentPath, const TZipMemberInfo& member, bool looksLikeArchive,
+                   unsigned depth) {
+    if (looksLikeArchive || IsArchiveName(member.Name)) {
+      const std::size_t problemsBefore = ProblemCount_;
+      const int threatsBefore = Walk_.ThreatsFound_;
+      if (depth >= Walk_.Options_.Limits.MaxDepth) {
+        Note("member " + member.Name + ": archives nested deeper than " +
+             std::to_string(Walk_.Options_.Limits.MaxDepth));
+      } else if (Scan(contentPath, depth + 1) &&
+                 (ProblemCount_ == problemsBefore || Walk_.ThreatsFound_ > threatsBefore)) {
+        return;
+      }
+    }
+    TVirusInfo verdict;
+    if (!Walk_.ScanWithEngine(contentPath, verdict)) {
+      Note("member " + member.Name + ": the engine could not read it");
+    } else if (verdict.Infected) {
+      Walk_.ReportInfection(Outer_, member.Name, verdict.VirusName);
+    }
+  }
+
+  void Note(std::string reason) {
+    ++ProblemCount_;
+    if (Reasons_.size() < kReasonsKept) Reasons_.push_back(std::move(reason));
+  }
+
+  TVirusWalk& Walk_;
+  const std::string& Outer_;
+  std::uint64_t Bytes_;    // unpacked bytes it may still write
+  std::uint64_t Members_;  // members it may still take
+  std::size_t ProblemCount_ = 0;
+  std::vector<std::string> Reasons_;
+};
 
 TVirusWalk::TVirusWalk(TVirusScanHooks hooks, TVirusScanOptions options)
     : Hooks_(std::move(hooks)), Options_(std::move(options)), Random_(ClockSeed()) {}
 
-void TVirusWalk::WalkFolder(const std::string& folder) { WalkTree(folder, {}); }
+void TVirusWalk::WalkFolder(const std::string& folder) { WalkTree(folder); }
 
-void TVirusWalk::WalkTree(const std::string& folder, const std::string& outer) {
+void TVirusWalk::WalkTree(const std::string& folder) {
   const std::string dir = WithSeparator(folder);
   TFolderListing listing(dir);
   TFolderEntry entry;
   while (!Hooks_.StopRequested() && listing.Next(entry)) {
     if (entry.Kind == TEntryKind::Folder) {
-      // Skips "." and "..", and folders such as .cache with all they hold.
-      if (entry.Name[0] != '.') WalkTree(dir + entry.Name, outer);
+      if (entry.Name == "." || entry.Name == "..") continue;
+      // Folders such as .cache with all they hold.
+      if (Options_.SkipDotFolders && entry.Name[0] == '.') continue;
+      WalkTree(dir + entry.Name);
     } else if (entry.Kind == TEntryKind::File) {
-      ScanEntry(folder, entry.Name, outer);
+      ScanEntry(folder, entry.Name);
     }
+  }
+  if (listing.Failed()) ReportNotFullyScanned(folder, "the folder could not be listed");
+}
+
+void TVirusWalk::ScanOneFile(const std::string& path) {
+  const std::size_t separator = path.rfind(kSeparator);
+  if (separator == std::string::npos) {
+    ScanEntry("", path);
+  } else {
+    ScanEntry(path.substr(0, separator + 1), path.substr(separator + 1));
   }
 }
 
-void TVirusWalk::ScanEntry(const std::string& folder, const std::string& name, const std::string& outer) {
-  Hooks_.ShowStatus(outer.empty() ? kScanningFile + DisplayFolder(folder) + name
-                                  : kScanningFile + outer + " : " + name);
-  const std::string path = WithSeparator(folder) + name;
-  if (Options_.ScanArchives && IsArchiveName(name) && ScanArchive(path)) return;
-  TVirusInfo verdict;
-  if (!Hooks_.ScanFile(path, verdict) || !verdict.Infected) return;
-  if (outer.empty()) {
-    ReportInfection(path, {}, verdict.VirusName);
-  } else {
-    ReportInfection(outer, name, verdict.VirusName);
+void TVirusWalk::ScanEntry(const std::string& folder, const std::string& name) {
+  Hooks_.ShowStatus(kScanningFile + (folder.empty() ? folder : DisplayFolder(folder)) + name);
+  const std::string path = folder.empty() ? name : WithSeparator(folder) + name;
+  if (Options_.ScanArchives && IsArchiveName(name)) {
+    ScanArchiveOnDisk(path);
+    return;
   }
+  TVirusInfo verdict;
+  if (!ScanWithEngine(path, verdict)) {
+    ReportNotFullyScanned(path, "the engine could not read it");
+  } else if (verdict.Infected) {
+    ReportInfection(path, {}, verdict.VirusName);
+  }
+}
+
+// An archive is scanned by its members; its own bytes also go to the engine when it is no
+// archive, or when anything in it could not be unpacked and nothing was found in what was: a
+// payload that the extraction cannot reach may still show in them.
+void TVirusWalk::ScanArchiveOnDisk(const std::string& path) {
+  if (!TempFolderSwept_) {
+    TempFolderSwept_ = true;
+    QrxWalkPlatform::RemoveAbandonedScratchFolders(WithSeparator(TempFolder()));
+  }
+  const int threatsBefore = ThreatsFound_;
+  TArchiveScan scan(*this, path);
+  const bool isArchive = scan.Scan(path, 1);
+  if (isArchive && scan.Complete()) return;
+  // A find among its members has named the archive already.
+  TVirusInfo verdict;
+  const bool scanned = ThreatsFound_ > threatsBefore || ScanWithEngine(path, verdict);
+  if (scanned && verdict.Infected) ReportInfection(path, {}, verdict.VirusName);
+  if (isArchive) {
+    ReportNotFullyScanned(path, scan.Reasons());
+  } else if (!scanned) {
+    ReportNotFullyScanned(path, "the engine could not read it");
+  }
+}
+
+bool TVirusWalk::ScanWithEngine(const std::string& path, TVirusInfo& verdict) {
+  verdict = {};
+  return Hooks_.ScanFile(path, verdict);
 }
 
 void TVirusWalk::ReportInfection(const std::string& objectPath, const std::string& memberName,
                                  const std::string& virusName) {
   ++ThreatsFound_;
   TVirusFind find{objectPath, memberName, virusName, false};
-  if (Options_.AutoDelete) find.Removed = QrxWalkPlatform::EraseFile(objectPath);
+  // An archive is deleted while it is still open, for its later members: a second deletion of
+  // it must fail as the file is gone, though the system may only let it go once it is closed.
+  if (Options_.AutoDelete && objectPath != Erased_) {
+    find.Removed = QrxWalkPlatform::EraseFile(objectPath);
+    if (find.Removed) Erased_ = objectPath;
+  }
   Hooks_.ReportInfection(find);
 }
 
-bool TVirusWalk::ScanArchive(const std::string& archivePath) {
-  const bool outermost = OuterArchive_.empty();
-  if (Depth_ >= Options_.Limits.MaxDepth) return false;
-  if (outermost) Budget_ = {Options_.Limits.MaxUnpackedBytes, Options_.Limits.MaxMembers};
-  if (!TakeFromBudget(archivePath)) return false;
-  const std::string folder = MakeArchiveFolder();
-  if (folder.empty()) return false;
-
-  ArchiveDone = false;
-  {
-    TBriskUnzip unzip(nullptr);
-    if (unzip.SetZipFileName(archivePath.c_str()) && unzip.SetTargetDirectory(folder.c_str())) {
-      unzip.SetExtractHiddenMembers(true);
-      unzip.SetReportHandler(ExtractionReport);
-      unzip.ExtractFiles();
-    }
-  }
-  // After a fatal error the members unpacked before it are still worth a look.
-  const bool complete = ArchiveDone;
-  const int threatsBefore = ThreatsFound_;
-  if (outermost) OuterArchive_ = archivePath;
-  ++Depth_;
-  WalkTree(folder, OuterArchive_);
-  --Depth_;
-  if (outermost) OuterArchive_.clear();
-  ClearFolderFiles(folder);
-  QrxWalkPlatform::RemoveFolder(folder);
-  return complete || ThreatsFound_ > threatsBefore;
+void TVirusWalk::ReportNotFullyScanned(const std::string& path, const std::string& reason) {
+  ++NotFullyScanned_;
+  if (Hooks_.NotFullyScanned) Hooks_.NotFullyScanned(path, reason);
 }
 
-// Lists the archive and takes its members and declared sizes from what the outermost archive
-// may still unpack. False when it is no archive the extractor can read, or when it does not fit.
-// The members hidden outside the directory count too: they are unpacked as well, since a
-// payload put in front of a clean archive must not escape the scan.
-bool TVirusWalk::TakeFromBudget(const std::string& archivePath) {
-  TBriskUnzip lister(nullptr);
-  if (!lister.SetZipFileName(archivePath.c_str())) return false;
-  lister.SetExtractHiddenMembers(true);
-  lister.SetReportHandler(ListingReport);
-  Listed = {};
-  if (lister.ListFiles() < 0) return false;
-  if (Listed.Count > Budget_.Members || Listed.DeclaredBytes > Budget_.Bytes) return false;
-  Budget_.Members -= Listed.Count;
-  Budget_.Bytes -= Listed.DeclaredBytes;
-  return true;
-}
-
-// A fresh folder "TN" + a number below 65000 in the folder for temporary files; empty when
-// none could be made.
-std::string TVirusWalk::MakeArchiveFolder() {
-  const std::string temp = WithSeparator(Options_.TempFolder.empty() ? QrxWalkPlatform::TempFolder()
-                                                                     : Options_.TempFolder);
+// A fresh folder "TN" + a number below 65000 in the folder for temporary files.
+bool TVirusWalk::MakeScratchFolder(TScratchFolder& folder) {
+  const std::string temp = WithSeparator(TempFolder());
   for (int attempt = 0; attempt < kFolderAttempts; ++attempt) {
-    const std::string folder = temp + "TN" + std::to_string(Random_() % kFolderNumbers);
-    if (QrxWalkPlatform::MakeFolder(folder)) return folder;
+    if (folder.Create(temp + "TN" + std::to_string(Random_() % kFolderNumbers))) return true;
   }
-  return {};
+  return false;
+}
+
+std::string TVirusWalk::TempFolder() const {
+  return Options_.TempFolder.empty() ? QrxWalkPlatform::TempFolder() : Options_.TempFolder;
 }
 
 std::string TVirusWalk::DisplayFolder(const std::string& folder) {

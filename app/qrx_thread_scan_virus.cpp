@@ -25,8 +25,20 @@ std::string ScanVirus::GetWindowsFolder() {
 
 void ScanVirus::Execute() {
   ScanFrom(ScanRoot(Mode()));
-  ShowClosingText(ThreatsFound > 0 ? "L'analyse antivirus est terminée. Des fichiers infectés ont été détectés."
-                                   : "L'analyse antivirus est terminée. Aucun fichier infecté n'a été détecté.");
+  std::string text = ThreatsFound > 0 ? "L'analyse antivirus est terminée. Des fichiers infectés ont été détectés."
+                                      : "L'analyse antivirus est terminée. Aucun fichier infecté n'a été détecté.";
+  if (NotFullyScanned > 0) {
+    text += ' ';
+    text += NotFullyScannedSentence(NotFullyScanned);
+  }
+  ShowClosingText(text);
+}
+
+std::string ScanVirus::NotFullyScannedSentence(int count) {
+  if (count == 1) return "1 fichier n'a pas pu être analysé entièrement.";
+  std::string sentence = std::to_string(count);
+  sentence += " fichiers n'ont pas pu être analysés entièrement.";
+  return sentence;
 }
 
 void ScanVirus::ScanFrom(const std::string& root) {
@@ -40,7 +52,9 @@ void ScanVirus::ScanFrom(const std::string& root) {
   hooks.ReportInfection = [this](const TVirusFind& find) { ReportInfection(find); };
   TVirusScanOptions options;
   options.AutoDelete = AutomaticRemoval();
-  TVirusWalk(std::move(hooks), options).WalkFolder(root);
+  TVirusWalk walk(std::move(hooks), options);
+  walk.WalkFolder(root);
+  NotFullyScanned = walk.NotFullyScanned();
 }
 
 void ScanVirus::ReportInfection(const TVirusFind& find) {

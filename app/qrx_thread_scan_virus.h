@@ -14,6 +14,8 @@ class ScanVirus : public TScanWorker {
 
   // The Windows folder as the system reports it, or "?" when it cannot say.
   static std::string GetWindowsFolder();
+  // The sentence the closing text gains when files could not be scanned entirely.
+  static std::string NotFullyScannedSentence(int count);
 
  protected:
   void Execute() override;
@@ -21,6 +23,8 @@ class ScanVirus : public TScanWorker {
   // The walk below `root` with every file, status text and find handed over; Execute's body
   // between the choice of the root and the closing text.
   void ScanFrom(const std::string& root);
+
+  int NotFullyScanned = 0;  // files, folders and archives the walk could not scan entirely
 
  private:
   // One infected file (or archive) to the results grid; removed at once with automatic removal.

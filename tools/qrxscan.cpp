@@ -4,13 +4,17 @@
 //
 // SIGNATURES is a text file of signatures, one a line: name, tab, pattern (engine/PATTERNS.md);
 // DATA_FILE a signature file of the program (QRX_SIG.DAT, QRX_SIG2.DAT). Signatures are
-// numbered in the order of the options. With -z, files named *.zip are unpacked and their
+// numbered in the order of the options. With -z, files named *.zip are opened and their
 // members scanned, archives inside them too, as the program does; a find inside one is
-// printed as "ARCHIVE : MEMBER". An archive that cannot be unpacked is scanned as a file.
-// Folders are scanned with all their subfolders. Each infected file gives one line on
-// standard output: its path, a tab, the signature's name. A summary follows on lines starting
-// with "#" unless -q is given; --stats adds timings. Problems go to standard error.
-// Exit code: 1 when a file is infected, else 2 when anything could not be read, else 0.
+// printed as "ARCHIVE : MEMBER", MEMBER as the archive stores it. A file named *.zip that is
+// no archive is scanned as a file. Folders are scanned with all their subfolders, hidden ones
+// included. Each infected file gives one line on standard output: its path, a tab, the
+// signature's name. Each file, folder or archive that could not be scanned entirely gives one
+// line on standard error with the reason. Control characters in names are printed as \xHH.
+// A summary follows on lines starting with "#" unless -q is given (the files counted are those
+// the engine read, archive members included); --stats adds timings.
+// Exit code: 1 when a file is infected, else 2 when anything could not be scanned entirely (or
+// the arguments or signatures are bad), else 0.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -180,74 +184,66 @@ const char* notScannedReason(ScanStatus status) {
   }
 }
 
-// Unpacks a ZIP archive and scans its members through the program's own walk. False when the
-// file is no archive that could be unpacked: it is then scanned as a file.
-bool scanArchive(const Matcher& matcher, const std::string& path, Tally& tally) {
-  if (!TVirusWalk::IsArchiveName(path)) return false;
-  TVirusScanHooks hooks;
-  hooks.StopRequested = [] { return false; };
-  hooks.ShowStatus = [](const std::string&) {};
-  hooks.ScanFile = [&matcher](const std::string& member, TVirusInfo& info) {
-    const ScanResult result = matcher.scanFile(member.c_str());
-    if (notScannedReason(result.status)) return false;
-    info.Infected = result.status == ScanStatus::Infected;
-    info.VirusName = info.Infected ? std::string(matcher.name(result.slot)) : std::string();
-    return true;
-  };
-  hooks.ReportInfection = [&tally](const TVirusFind& find) {
-    ++tally.infected;
-    std::printf("%s : %s\t%s\n", find.ObjectPath.c_str(), find.MemberName.c_str(), find.VirusName.c_str());
-  };
-  if (!TVirusWalk(std::move(hooks), {}).ScanArchive(path)) return false;
-  ++tally.files;
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (!ec) tally.bytes += size;
-  return true;
+// A name as printed: control characters (a newline, a tab) as \xHH, so that no file name can
+// forge a line or a field of the output.
+std::string printable(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+    } else {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      shown += escaped;
+    }
+  }
+  return shown;
 }
 
-void scanOne(const Matcher& matcher, const std::string& path, Tally& tally, bool archives) {
-  if (archives && scanArchive(matcher, path, tally)) return;
+// The engine on one file for the walk, counting what it did.
+bool scanWithMatcher(const Matcher& matcher, const std::string& path, TVirusInfo& info, Tally& tally) {
   ++tally.files;
   const ScanResult result = matcher.scanFile(path.c_str());
-  if (const char* reason = notScannedReason(result.status)) {
-    ++tally.notScanned;
-    std::fprintf(stderr, "qrxscan: %s: not scanned: %s\n", path.c_str(), reason);
-    return;
-  }
+  if (notScannedReason(result.status)) return false;
   tally.counts.positions += result.counts.positions;
   tally.counts.bitmapPasses += result.counts.bitmapPasses;
   tally.counts.atomHits += result.counts.atomHits;
   tally.counts.windowPasses += result.counts.windowPasses;
   tally.counts.pieceChecks += result.counts.pieceChecks;
   std::error_code ec;
-  const auto size = fs::file_size(path, ec);
+  const auto size = fs::file_size(fs::path(path), ec);
   if (!ec) tally.bytes += size;
-  if (result.status == ScanStatus::Infected) {
-    ++tally.infected;
-    const std::string name(matcher.name(result.slot));
-    std::printf("%s\t%s\n", path.c_str(), name.c_str());
-  }
+  info.Infected = result.status == ScanStatus::Infected;
+  info.VirusName = info.Infected ? std::string(matcher.name(result.slot)) : std::string();
+  return true;
 }
 
-void scanFolder(const Matcher& matcher, const fs::path& folder, Tally& tally, bool archives) {
-  std::error_code ec;
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError)) continue;
-    try {
-      scanOne(matcher, it->path().string(), tally, archives);
-    } catch (const std::exception& error) {  // a name the narrow code page cannot spell
-      ++tally.files;
-      ++tally.notScanned;
-      std::fprintf(stderr, "qrxscan: a file not scanned: %s\n", error.what());
+// The program's own walk: every file below a folder, hidden folders included; with -z archives
+// by their members. Finds go to standard output, what could not be scanned to standard error.
+TVirusWalk makeWalk(const Matcher& matcher, Tally& tally, bool archives) {
+  TVirusScanHooks hooks;
+  hooks.StopRequested = [] { return false; };
+  hooks.ShowStatus = [](const std::string&) {};
+  hooks.ScanFile = [&matcher, &tally](const std::string& path, TVirusInfo& info) {
+    return scanWithMatcher(matcher, path, info, tally);
+  };
+  hooks.ReportInfection = [&tally](const TVirusFind& find) {
+    ++tally.infected;
+    const std::string object = printable(find.ObjectPath);
+    if (find.MemberName.empty()) {
+      std::printf("%s\t%s\n", object.c_str(), printable(find.VirusName).c_str());
+    } else {
+      std::printf("%s : %s\t%s\n", object.c_str(), printable(find.MemberName).c_str(), printable(find.VirusName).c_str());
     }
-  }
-  if (ec) {
-    ++tally.notScanned;
-    std::fprintf(stderr, "qrxscan: %s: folder not fully listed: %s\n", folder.string().c_str(), ec.message().c_str());
-  }
+  };
+  hooks.NotFullyScanned = [](const std::string& path, const std::string& reason) {
+    std::fprintf(stderr, "qrxscan: %s: not fully scanned: %s\n", printable(path).c_str(), printable(reason).c_str());
+  };
+  TVirusScanOptions options;
+  options.ScanArchives = archives;
+  options.SkipDotFolders = false;
+  return TVirusWalk(std::move(hooks), options);
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -278,21 +274,23 @@ int main(int argc, char** argv) {
   }
 
   Tally tally;
+  TVirusWalk walk = makeWalk(*matcher, tally, options.archives);
   const auto scanStart = std::chrono::steady_clock::now();
   for (const std::string& path : options.paths) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-      scanFolder(*matcher, path, tally, options.archives);
+    if (fs::is_directory(fs::path(path), ec)) {
+      walk.WalkFolder(path);
     } else {
-      scanOne(*matcher, path, tally, options.archives);
+      walk.ScanOneFile(path);
     }
   }
   const double scanSeconds = secondsSince(scanStart);
+  tally.notScanned = static_cast<std::size_t>(walk.NotFullyScanned());
 
   if (!options.quiet) {
     std::printf("# signatures: %zu used, %zu ignored\n", matcher->stats().used, matcher->stats().ignored());
-    std::printf("# files: %zu scanned, %zu infected, %zu not scanned\n", tally.files - tally.notScanned,
-                tally.infected, tally.notScanned);
+    std::printf("# files: %zu scanned, %zu infected, %zu not scanned\n", tally.files, tally.infected,
+                tally.notScanned);
   }
   if (options.stats) {
     std::printf("# init-seconds: %.4f\n# scan-seconds: %.4f\n# bytes: %llu\n# engine-memory-bytes: %zu\n", initSeconds,

@@ -195,4 +195,66 @@ TEST_F(VirusWorkerTest, OnlyRapideInUpperCaseIsAQuickScan) {
   EXPECT_NE(0u, Statuses[0].find("Analyse du fichier " + windows));
 }
 
+// ---- Archives and files not fully scanned ----
+
+const char kInfectedOneNotScanned[] =
+    "L'analyse antivirus est terminée. Des fichiers infectés ont été détectés. "
+    "1 fichier n'a pas pu être analysé entièrement.";
+
+struct TWorkerPlacement {
+  const char* Name;
+  TBytes (*Archive)();
+  const char* ClosingText;
+};
+
+const TWorkerPlacement kWorkerPlacements[] = {
+    {"same name twice",
+     [] {
+       return Zip({DeflatedPayload("eicar.txt"), DeflatedMember("eicar.txt", UnzipTestKit::TextBytes(3000, 2))});
+     },
+     kInfected},
+    {"dot folder", [] { return Zip({DeflatedPayload(".hidden/eicar.txt")}); }, kInfected},
+    {"stored plainly in a member flagged encrypted", [] { return Zip({PlainlyEncryptedPayload("eicar.txt")}); },
+     kInfectedOneNotScanned},
+    {"wrong CRC", [] { return Zip({CrcDamagedPayload("eicar.txt")}); }, kInfectedOneNotScanned},
+};
+
+// Each archive alone in the Windows folder: one row for it, and the closing text counts it
+// when it could not be scanned entirely.
+TEST_F(VirusWorkerTest, ArchivesNotFullyScannedAreCountedInTheClosingText) {
+  for (const TWorkerPlacement& placement : kWorkerPlacements) {
+    SCOPED_TRACE(placement.Name);
+    Rows.clear();
+    Statuses.clear();
+    Plant("placed.zip", placement.Archive());
+    Scan("RAPIDE", false);
+    ASSERT_EQ(1u, Rows.size());
+    EXPECT_EQ(Path("placed.zip"), Rows[0].Object);
+    EXPECT_EQ(kVirusType, Rows[0].Type);
+    EXPECT_EQ("supprimer", Rows[0].Action);
+    EXPECT_EQ(placement.ClosingText, Statuses.back());
+    fs::remove(fs::path(Path("placed.zip")));
+  }
+}
+
+TEST_F(VirusWorkerTest, TwoArchivesNotFullyScannedAreCountedInThePlural) {
+  Plant("encrypted.zip", Zip({PlainlyEncryptedPayload("eicar.txt")}));
+  Plant("crc.zip", Zip({CrcDamagedPayload("eicar.txt")}));
+  Scan("RAPIDE", false);
+  EXPECT_EQ(2u, Rows.size());
+  EXPECT_EQ(std::string(kInfected) + " 2 fichiers n'ont pas pu être analysés entièrement.", Statuses.back());
+}
+
+// A file another program holds open with no sharing cannot be read: it is counted, not found.
+TEST_F(VirusWorkerTest, ALockedFileIsCountedInTheClosingText) {
+  Plant("locked.com", Eicar());
+  const HANDLE locked =
+      CreateFileA(Path("locked.com").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+  Scan("RAPIDE", false);
+  CloseHandle(locked);
+  EXPECT_TRUE(Rows.empty());
+  EXPECT_EQ(std::string(kClean) + " 1 fichier n'a pas pu être analysé entièrement.", Statuses.back());
+}
+
 }  // namespace

@@ -15,6 +15,7 @@
 #include "qrx_application.h"
 #include "qrx_main.h"
 #include "qrx_weblinks.h"
+#include "tn_dll_sscan_header.h"
 
 namespace {
 
@@ -101,6 +102,9 @@ INSTANTIATE_TEST_SUITE_P(Versions, SkinTest,
                          ::testing::Values(OsCase{5, true}, OsCase{6, false}, OsCase{10, false}));
 
 TEST_F(MainWindowTest, ScanThatEndsByItselfShowsOneMessageAndWaitsForTheStopButton) {
+  // The real engine with no signature: every file is scanned and clean, none left unscanned.
+  ASSERT_TRUE(BindScanEngine());
+  ASSERT_EQ(0, InitScan(nullptr, 0));
   TScanWorkerFactory realWorkers;
   Open(realWorkers);
   // The registry only: the antispyware file phase shows each system file for 25 ms.
@@ -126,6 +130,7 @@ TEST_F(MainWindowTest, ScanThatEndsByItselfShowsOneMessageAndWaitsForTheStopButt
   EXPECT_EQ(1u, Services.Boxes.size());
   EXPECT_EQ(TFormQuorvex::TState::Idle, Form->State());
   EXPECT_FALSE(Form->buttonArreter->Visible());
+  ReleaseScanEngine();
 }
 
 TEST_F(MainWindowTest, StopWhileBothRunShowsTheInterruptionBeforeTheScanButtonReturns) {

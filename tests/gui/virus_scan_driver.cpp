@@ -170,8 +170,9 @@ class TDriver {
     Press(stop);
     Expect(WaitFor([&] { return IsWindowVisible(Find(Main_, "&Analyser !")) != 0; }, 15000), "the scan button is back");
     Press(Find(Main_, "&Analyser !"));
+    // The archive's status gives way to its member's at once: either means the scan is in it.
     const std::string archive = "Analyse du fichier " + Folder_ + "\\big.zip";
-    WaitFor([&] { return !ByText(Main_, archive).empty(); }, 60000);
+    WaitFor([&] { return !ByText(Main_, archive).empty() || !ByText(Main_, archive + " : bulk.bin").empty(); }, 60000);
     Press(stop);
     HWND box = WaitForTopWindow("#32770", "Informations", 60000);
     Expect(box != nullptr && MessageBoxText(box) == "Analyse interrompue par l'utilisateur.",
