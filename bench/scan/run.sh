@@ -69,13 +69,13 @@ verdicts_clam() { sed -n 's/^\(.*\): .*\.UNOFFICIAL FOUND$/\1/p' | sort -u; }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
-# measure TOOL RUNS: prints "wall_seconds cpu_seconds" medians; keeps the last output in
-# $WORK/TOOL.out
+# measure TOOL RUNS [FOLDER]: prints "wall_seconds cpu_seconds" medians of the scans of FOLDER
+# (default: the whole tree); keeps the last output in $WORK/TOOL.out
 measure() {
-  local tool=$1 runs=$2 secs=() cpus=() i s u y
+  local tool=$1 runs=$2 folder=${3:-$DATA/tree} secs=() cpus=() i s u y
   for ((i = 0; i < runs; i++)); do
     /usr/bin/time -f '%e %U %S' -o "$WORK/time" \
-      bash -c "$(declare -f run_$tool); $(declare -p GEN BUILD WINBUILD SCRATCH CPU); run_$tool '$DATA/tree'" \
+      bash -c "$(declare -f run_$tool); $(declare -p GEN BUILD WINBUILD SCRATCH CPU); run_$tool '$folder'" \
       > "$WORK/$tool.out" 2> "$WORK/$tool.err" || true
     read -r s u y < <(tail -1 "$WORK/time")
     secs+=("$s"); cpus+=("$(awk -v u="$u" -v y="$y" 'BEGIN { print u + y }')")
@@ -113,4 +113,5 @@ main() {
     "$(find "$DATA/tree" -name '*.zip' | wc -l)" "$(wc -l < "$DATA/infected.txt")"
 }
 
-main "$@"
+# Sourced by compare.sh for its functions.
+[ "${BASH_SOURCE[0]}" != "$0" ] || main "$@"
