@@ -203,9 +203,9 @@ std::string printable(const std::string& text) {
 
 // The engine on one file for the walk, counting what it did.
 bool scanWithMatcher(const Matcher& matcher, const std::string& path, TVirusInfo& info, Tally& tally) {
-  ++tally.files;
   const ScanResult result = matcher.scanFile(path.c_str());
   if (notScannedReason(result.status)) return false;
+  ++tally.files;
   tally.counts.positions += result.counts.positions;
   tally.counts.bitmapPasses += result.counts.bitmapPasses;
   tally.counts.atomHits += result.counts.atomHits;
