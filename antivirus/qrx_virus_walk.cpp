@@ -4,15 +4,17 @@
 #include <chrono>
 #include <vector>
 
-#include "Platform.h"
+#include "File.h"
+#include "FileSystem.h"
+#include "FolderListing.h"
+#include "TempFolder.h"
 #include "ZipReader.h"
-#include "qrx_walk_platform.h"
 
-using QrxWalkPlatform::kSeparator;
-using QrxWalkPlatform::TEntryKind;
-using QrxWalkPlatform::TFolderEntry;
-using QrxWalkPlatform::TFolderListing;
-using QrxWalkPlatform::TScratchFolder;
+using QrxPlatform::kSeparator;
+using QrxPlatform::TEntryKind;
+using QrxPlatform::TFolderEntry;
+using QrxPlatform::TFolderListing;
+using QrxPlatform::TScratchFolder;
 
 namespace {
 
@@ -145,7 +147,7 @@ class TVirusWalk::TArchiveScan {
     if (result != UZ_OK) Note("member " + member.Name + ": " + MemberFailure(result, member.Method));
     if (content.Written() == 0) return;
     ScanContent(contentPath, member, content.LooksLikeArchive(), depth);
-    QrxWalkPlatform::RemoveScratchFile(contentPath);
+    QrxPlatform::RemoveOwnFile(contentPath);
   }
 
   // A member that is an archive is opened in turn; its own bytes go to the engine only when it
@@ -236,7 +238,8 @@ void TVirusWalk::ScanEntry(const std::string& folder, const std::string& name) {
 void TVirusWalk::ScanArchiveOnDisk(const std::string& path) {
   if (!TempFolderSwept_) {
     TempFolderSwept_ = true;
-    QrxWalkPlatform::RemoveAbandonedScratchFolders(WithSeparator(TempFolder()));
+    const std::string temp = TempFolder();
+    if (!temp.empty()) QrxPlatform::RemoveAbandonedScratchFolders(WithSeparator(temp));
   }
   const int threatsBefore = ThreatsFound_;
   TArchiveScan scan(*this, path);
@@ -265,7 +268,7 @@ void TVirusWalk::ReportInfection(const std::string& objectPath, const std::strin
   // An archive is deleted while it is still open, for its later members: a second deletion of
   // it must fail as the file is gone, though the system may only let it go once it is closed.
   if (Options_.AutoDelete && objectPath != Erased_) {
-    find.Removed = QrxWalkPlatform::EraseFile(objectPath);
+    find.Removed = QrxPlatform::RemoveFile(objectPath);
     if (find.Removed) Erased_ = objectPath;
   }
   Hooks_.ReportInfection(find);
@@ -278,7 +281,9 @@ void TVirusWalk::ReportNotFullyScanned(const std::string& path, const std::strin
 
 // A fresh folder "TN" + a number below 65000 in the folder for temporary files.
 bool TVirusWalk::MakeScratchFolder(TScratchFolder& folder) {
-  const std::string temp = WithSeparator(TempFolder());
+  const std::string base = TempFolder();
+  if (base.empty()) return false;  // the system names no folder for temporary files
+  const std::string temp = WithSeparator(base);
   for (int attempt = 0; attempt < kFolderAttempts; ++attempt) {
     if (folder.Create(temp + "TN" + std::to_string(Random_() % kFolderNumbers))) return true;
   }
@@ -286,14 +291,21 @@ bool TVirusWalk::MakeScratchFolder(TScratchFolder& folder) {
 }
 
 std::string TVirusWalk::TempFolder() const {
-  return Options_.TempFolder.empty() ? QrxWalkPlatform::TempFolder() : Options_.TempFolder;
+  return Options_.TempFolder.empty() ? QrxPlatform::TempFolder() : Options_.TempFolder;
 }
 
 std::string TVirusWalk::DisplayFolder(const std::string& folder) {
   const std::string shown = WithSeparator(folder);
-  if (shown.size() <= 58) return shown;
+  // Counted in characters, not bytes: a name in another script is cut between two characters.
+  std::vector<std::size_t> starts;
+  for (std::size_t at = 0; at < shown.size(); ++at)
+    if ((static_cast<unsigned char>(shown[at]) & 0xC0) != 0x80) starts.push_back(at);
+  const std::size_t count = starts.size();
+  if (count <= 58) return shown;
   // The tail is cut by count: it may begin inside a folder name.
-  return shown.substr(0, 40) + kSeparator + "..." + kSeparator + shown.substr(shown.size() - 19, 18) + kSeparator;
+  const std::string head = shown.substr(0, starts[40]);
+  const std::string tail = shown.substr(starts[count - 19], starts[count - 1] - starts[count - 19]);
+  return head + kSeparator + "..." + kSeparator + tail + kSeparator;
 }
 
 bool TVirusWalk::IsArchiveName(const std::string& name) {

@@ -11,7 +11,7 @@
 
 #include "qrx_virus_info.h"
 
-namespace QrxWalkPlatform {
+namespace QrxPlatform {
 class TScratchFolder;
 }
 
@@ -84,7 +84,7 @@ class TVirusWalk {
   bool ScanWithEngine(const std::string& path, TVirusInfo& verdict);
   void ReportInfection(const std::string& objectPath, const std::string& memberName, const std::string& virusName);
   void ReportNotFullyScanned(const std::string& path, const std::string& reason);
-  bool MakeScratchFolder(QrxWalkPlatform::TScratchFolder& folder);
+  bool MakeScratchFolder(QrxPlatform::TScratchFolder& folder);
   std::string TempFolder() const;
 
   TVirusScanHooks Hooks_;

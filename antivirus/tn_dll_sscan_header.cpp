@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "WideText.h"
+
 namespace {
 
 using TInitScanExport = decltype(&initscan);
-using TScanFileExport = decltype(&scanfile);
+using TScanFileExport = decltype(&scanfileutf8);
 
 template <typename Export>
 Export LookUp(HMODULE module, const char* name) {
@@ -19,16 +23,18 @@ class TScanEngineBinding {
 
   bool Bind(const char* library) {
     Release();
-    Module_ = GetModuleHandleA(library);
+    const std::wstring name = QrxPlatform::Wide(library);
+    Module_ = GetModuleHandleW(name.c_str());
     if (Module_ == nullptr) {
-      Module_ = LoadLibraryA(library);
+      Module_ = LoadLibraryW(name.c_str());
       Owned_ = Module_ != nullptr;
     }
     if (Module_ == nullptr) return false;
     InitScan_ = LookUp<TInitScanExport>(Module_, "initscan");
-    ScanFile_ = LookUp<TScanFileExport>(Module_, "scanfile");
+    ScanFile_ = LookUp<TScanFileExport>(Module_, "scanfileutf8");
     if (InitScan_ != nullptr && ScanFile_ != nullptr) return true;
-    // A library without both exports is no engine: neither is ever called.
+    // A library without both exports is no engine (an older one cannot take every name):
+    // neither is ever called.
     InitScan_ = nullptr;
     ScanFile_ = nullptr;
     return false;
@@ -46,8 +52,8 @@ class TScanEngineBinding {
     return InitScan_ != nullptr ? InitScan_(table, count) : ScanEngineMissing;
   }
 
-  std::int32_t ScanFile(const char* path, TScanFileResult* result) const {
-    return ScanFile_ != nullptr ? ScanFile_(path, result) : ScanEngineMissing;
+  std::int32_t ScanFile(const std::string& path, TScanFileResult* result) const {
+    return ScanFile_ != nullptr ? ScanFile_(path.c_str(), result) : ScanEngineMissing;
   }
 
  private:
@@ -67,4 +73,4 @@ void ReleaseScanEngine() { Engine.Release(); }
 
 std::int32_t InitScan(const void* table, std::int32_t count) { return Engine.InitScan(table, count); }
 
-std::int32_t ScanFile(const char* path, TScanFileResult* result) { return Engine.ScanFile(path, result); }
+std::int32_t ScanFile(const std::string& path, TScanFileResult* result) { return Engine.ScanFile(path, result); }

@@ -1,9 +1,10 @@
 #pragma once
-// The binding to the scanning engine library TN_SSCAN.DLL and its two exports, initscan and
-// scanfile, whose contract tn_sscan.h gives. The library is bound at start-up before any window
-// and released when the program ends; in between the binding does not change, so the worker
-// thread may call through it.
+// The binding to the scanning engine library TN_SSCAN.DLL and the two exports the program
+// calls, initscan and scanfileutf8, whose contract tn_sscan.h gives. The library is bound at
+// start-up before any window and released when the program ends; in between the binding does
+// not change, so the worker thread may call through it.
 #include <cstdint>
+#include <string>
 
 #include "tn_sscan.h"
 
@@ -19,4 +20,5 @@ bool BindScanEngine(const char* library = ScanEngineLibrary);
 void ReleaseScanEngine();
 
 std::int32_t InitScan(const void* table, std::int32_t count);
-std::int32_t ScanFile(const char* path, TScanFileResult* result);
+// The file at the UTF-8 `path`, through scanfileutf8.
+std::int32_t ScanFile(const std::string& path, TScanFileResult* result);

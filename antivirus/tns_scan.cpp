@@ -1,5 +1,7 @@
 #include "tns_scan.h"
 
+#include "Text.h"
+
 TLoadResult LoadSignatures() { return LoadSignaturesFrom(ProgramFolder()); }
 
 TLoadResult LoadSignaturesFrom(const std::string& folder) {
@@ -14,9 +16,10 @@ TLoadResult LoadSignaturesFrom(const std::string& folder) {
 
 bool ScanFileWithEngine(const std::string& path, TVirusInfo& info) {
   TScanFileResult result{};  // Found 0, FoundName empty
-  const std::int32_t code = ScanFile(path.c_str(), &result);
+  const std::int32_t code = ScanFile(path, &result);
   if (code != TN_SCAN_CLEAN && code != TN_SCAN_INFECTED) return false;
   info.Infected = result.Found == 1;
-  info.VirusName = info.Infected ? result.FoundName.Str() : std::string();
+  // The records' texts are Windows-1252; the program speaks UTF-8.
+  info.VirusName = info.Infected ? QrxPlatform::Utf8FromWindows1252(result.FoundName.View()) : std::string();
   return true;
 }

@@ -14,6 +14,6 @@ TLoadResult LoadSignatures();
 // The same with the files taken from `folder` (ending with a backslash).
 TLoadResult LoadSignaturesFrom(const std::string& folder);
 
-// Asks the engine about the file at `path`. False, with `info` left alone, when the engine did
-// not scan it.
+// Asks the engine about the file at the UTF-8 `path`; the signature's name comes back in UTF-8.
+// False, with `info` left alone, when the engine did not scan it.
 bool ScanFileWithEngine(const std::string& path, TVirusInfo& info);

@@ -30,7 +30,7 @@ HBITMAP Draw(int width, int height, COLORREF background, const std::function<voi
 void Text(HDC dc, int x, int y, const std::string& text, HFONT font, COLORREF colour) {
   TSelection select(dc, font);
   SetTextColor(dc, colour);
-  TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+  PaintTextAt(dc, x, y, text);
 }
 
 void Disc(HDC dc, int left, int top, int size, COLORREF fill, COLORREF outline) {
@@ -51,7 +51,7 @@ void Lines(HDC dc, COLORREF colour, int width, std::initializer_list<POINT> poin
 
 HICON ProductIcon() {
   static HICON icon = static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUORVEX), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUORVEX), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
   return icon;
 }
 

@@ -13,10 +13,10 @@
 #ifdef QRX_TEST_ROWS
 // Only in the test build of the program (tests/gui): rows given on the command line are put in
 // the grid before the window shows. Quorvex.exe itself has no such switch.
-void AddTestRows(TFormQuorvex& form, const char* commandLine);
+void AddTestRows(TFormQuorvex& form);
 #endif
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, [[maybe_unused]] LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   Application.Initialize(instance);
@@ -31,7 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, [[maybe_unused]] LPSTR command
     TMiseAJourDlg updateNotice;
     splash.reset();
 #ifdef QRX_TEST_ROWS
-    AddTestRows(form, commandLine);
+    AddTestRows(form);
 #endif
     if (!Application.Terminated()) {
       Application.ShowMainWindow(form.Handle());

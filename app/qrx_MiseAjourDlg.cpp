@@ -25,7 +25,7 @@ TMiseAJourDlg::TMiseAJourDlg() {
   CreateHandle(kDialogClass, kUpdateCaption, style, WS_EX_CONTROLPARENT, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr);
   HWND self = Handle();
-  SendMessageA(self, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon()));
+  SendMessageW(self, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon()));
   Background_ = std::make_unique<TPanel>(self, 0, 0, kClientWidth, kClientHeight, GetSysColor(COLOR_BTNFACE));
   HWND area = Background_->Handle();
   Image1 = std::make_unique<TPicture>(area, 16, 12, 32, 32, UpdateIcon());
@@ -61,16 +61,16 @@ void TMiseAJourDlg::Close() {
 }
 
 void TMiseAJourDlg::ShowModal(HWND owner) {
-  SetWindowLongPtrA(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   EnableWindow(owner, FALSE);
   Showing_ = true;
   ShowWindow(Handle(), SW_SHOW);
   SetFocus(Button2->Handle());
   MSG msg{};
-  while (Showing_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageA(Handle(), &msg)) {
+  while (Showing_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(Handle(), &msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
   if (msg.message == WM_QUIT && Showing_) PostQuitMessage(static_cast<int>(msg.wParam));

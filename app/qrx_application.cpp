@@ -3,42 +3,43 @@
 #include <functional>
 
 #include "Window.h"
+#include "WideText.h"
 #include "qrx_services.h"
 
 TApplication Application;
 
 namespace {
-const char kHandOverClass[] = "QuorvexHandOver";
-const char kApplicationClass[] = "TApplication";
+const wchar_t kHandOverClass[] = L"QuorvexHandOver";
+const wchar_t kApplicationClass[] = L"TApplication";
 
-void RegisterApplicationClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
-  WNDCLASSA wc{};
+void RegisterApplicationClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSW wc{};
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.lpszClassName = name;
   RegisterClassOnce(wc);
 }
-}
+}  // namespace
 
 void TApplication::Initialize(HINSTANCE instance) {
   Instance_ = instance;
   RegisterApplicationClass(instance, kHandOverClass, &TApplication::HandOverProc);
   RegisterApplicationClass(instance, kApplicationClass, &TApplication::WindowProc);
   if (Window_ == nullptr) {
-    Window_ = CreateWindowA(kApplicationClass, Title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                            nullptr, instance, nullptr);
+    Window_ = CreateWindowExW(0, kApplicationClass, QrxPlatform::Wide(Title_).c_str(),
+                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2,
+                              GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance, nullptr);
   }
   if (HandOverWindow_.load() == nullptr)
-    HandOverWindow_ = CreateWindowA(kHandOverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    HandOverWindow_ = CreateWindowExW(0, kHandOverClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
   // Errors escaping a window's handlers end up in the error report.
   SetUncaughtErrorHandler([](const std::exception& error) { Application.ShowException(error); });
 }
 
 void TApplication::SetTitle(const std::string& title) {
   Title_ = title;
-  SetWindowTextA(Window_, title.c_str());
+  SetWindowTextW(Window_, QrxPlatform::Wide(title).c_str());
 }
 
 void TApplication::ShowMainWindow(HWND mainWindow) {
@@ -58,33 +59,33 @@ LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wPar
       }
       return 0;
     case WM_CLOSE:
-      if (IsWindow(Application.MainWindow_)) PostMessageA(Application.MainWindow_, WM_CLOSE, 0, 0);
+      if (IsWindow(Application.MainWindow_)) PostMessageW(Application.MainWindow_, WM_CLOSE, 0, 0);
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
 void TApplication::Run(HWND mainWindow) {
   MSG msg;
   while (!Terminated_ && IsWindow(mainWindow)) {
-    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;
-    if (!IsDialogMessageA(GetAncestor(msg.hwnd, GA_ROOT), &msg)) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+    if (!IsDialogMessageW(GetAncestor(msg.hwnd, GA_ROOT), &msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
 }
 
 void TApplication::ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       Terminate();
       break;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -106,7 +107,7 @@ void TApplication::CloseHandOvers() {
 }
 
 LRESULT CALLBACK TApplication::HandOverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+  if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
   if (Application.HandOversClosed()) return 0;
   try {
     (*reinterpret_cast<const std::function<void()>*>(lParam))();

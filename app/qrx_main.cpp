@@ -1,6 +1,7 @@
 #include "qrx_main.h"
 
 #include "Artwork.h"
+#include "FileSystem.h"
 #include "Fonts.h"
 #include "Hints.h"
 #include "Skin.h"
@@ -62,7 +63,7 @@ std::unique_ptr<TRadioButton> Radio(TPanel& panel, const std::string& text, int 
 
 // An infected file goes with one plain deletion; any other threat is a spyware registration.
 bool RemoveThreat(const TMenace& threat) {
-  if (threat.ThreatKind == InfectedFileThreat) return DeleteFileA(threat.Path.c_str()) != 0;
+  if (threat.ThreatKind == InfectedFileThreat) return QrxPlatform::RemoveFile(threat.Path);
   return RemoveSpywareEntry(threat.BhoEntry);
 }
 
@@ -87,7 +88,7 @@ TFormQuorvex::TFormQuorvex(TScanWorkerFactory& workers, TDataLoader loadDataFile
   RegisterWindowClass(kFormClass);
   CreateHandle(kFormClass, kMainCaption, style, WS_EX_CONTROLPARENT, r.left, r.top, r.right - r.left,
                r.bottom - r.top, Application.Window());
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon()));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProductIcon()));
   CreateHeader();
   CreateBody();
   ApplySkin(Handle(), true);
@@ -417,7 +418,7 @@ TFormQuorvex::TState TFormQuorvex::State() const {
   return VirusRunning || SpywareRunning ? TState::Scanning : TState::Finished;
 }
 
-void TFormQuorvex::Button1Click() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+void TFormQuorvex::Button1Click() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 void TFormQuorvex::FormClose() {
   const TCalendarDate today = Services().LocalDate();

@@ -3,9 +3,10 @@
 #include <shellapi.h>
 
 #include "SystemInfo.h"
+#include "WideText.h"
 
 int TSystemServices::ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  return MessageBoxW(owner, QrxPlatform::Wide(text).c_str(), QrxPlatform::Wide(caption).c_str(), flags);
 }
 
 unsigned TSystemServices::LogicalProcessorCount() { return ::LogicalProcessorCount(); }
@@ -19,7 +20,7 @@ TCalendarDate TSystemServices::LocalDate() {
 }
 
 void TSystemServices::ShellOpen(HWND owner, const std::string& address, int showCommand) {
-  ShellExecuteA(owner, "open", address.c_str(), nullptr, nullptr, showCommand);
+  ShellExecuteW(owner, L"open", QrxPlatform::Wide(address).c_str(), nullptr, nullptr, showCommand);
 }
 
 namespace {

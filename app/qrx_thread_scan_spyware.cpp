@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "FolderListing.h"
+#include "KnownFolders.h"
 #include "qrx_class_keys.h"
 #include "qrx_spyware_compare.h"
 
@@ -12,42 +14,6 @@ const char kFileStatus[] = "2/2 - Analyse fichiers systèmes : ";
 const char kFilesStarted[] = "0 fichier analysé";
 const char kAllModes[] = "REGISTRYANDFILES";
 constexpr DWORD FilePace = 25;  // ms per file shown
-// The DOS volume-label attribute: the Windows headers have no name for it.
-constexpr DWORD VolumeLabelAttribute = 0x08;
-
-// A folder listing, closed when it goes.
-class TFolderListing {
- public:
-  explicit TFolderListing(const std::string& pattern) : Search_(FindFirstFileA(pattern.c_str(), &Found_)) {}
-  ~TFolderListing() {
-    if (IsOpen()) FindClose(Search_);
-  }
-  TFolderListing(const TFolderListing&) = delete;
-  TFolderListing& operator=(const TFolderListing&) = delete;
-
-  bool IsOpen() const { return Search_ != INVALID_HANDLE_VALUE; }
-  const WIN32_FIND_DATAA& Entry() const { return Found_; }
-  bool Next() { return FindNextFileA(Search_, &Found_) != FALSE; }
-
- private:
-  WIN32_FIND_DATAA Found_{};
-  HANDLE Search_;
-};
-
-// The Windows folder with a closing backslash, or "?" (which lists nothing) when the system
-// reports none.
-std::string WindowsFolder() {
-  char buffer[512];
-  const UINT length = GetWindowsDirectoryA(buffer, sizeof buffer);
-  if (length == 0 || length >= sizeof buffer) return "?";
-  std::string folder(buffer, length);
-  if (folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
-bool IsListedFile(const WIN32_FIND_DATAA& entry) {
-  return (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | VolumeLabelAttribute)) == 0;
-}
 
 }  // namespace
 
@@ -85,7 +51,7 @@ void ScanSpyware::ReportThreat(const TBhoEntry& entry) {
   TMenace threat;
   threat.ThreatKind = SpywareThreat;
   threat.BhoEntry = entry;
-  const std::string name = entry.DisplayName.Str();
+  const std::string name = BhoDisplayName(entry);
   const std::string type = IsToolbar(entry) ? "Barre d'outils" : "Spyware";
   if (!AutomaticRemoval()) {
     AddThreatRow(threat, name, type, "supprimer");
@@ -98,7 +64,9 @@ void ScanSpyware::ReportThreat(const TBhoEntry& entry) {
 
 void ScanSpyware::FilePhase() {
   if (Mode() != kAllModes) return;
-  const std::string windows = WindowsFolder();
+  const std::string windows = QrxPlatform::WindowsFolder();
+  // Without a Windows folder there is no system folder to list: the current folder is not one.
+  if (windows.empty()) return;
   if (!StopRequested()) {
     ShowStatus(kFilesStarted);
     ListFolder(windows);
@@ -108,10 +76,11 @@ void ScanSpyware::FilePhase() {
 }
 
 void ScanSpyware::ListFolder(const std::string& folder) {
-  TFolderListing listing(folder + "*.*");
-  for (bool more = listing.IsOpen(); more && !StopRequested(); more = listing.Next()) {
-    if (!IsListedFile(listing.Entry())) continue;
-    ShowStatus(kFileStatus + folder + listing.Entry().cFileName);
+  QrxPlatform::TFolderListing listing(folder);
+  QrxPlatform::TFolderEntry entry;
+  while (!StopRequested() && listing.Next(entry)) {
+    if (entry.Kind != QrxPlatform::TEntryKind::File) continue;
+    ShowStatus(kFileStatus + folder + entry.Name);
     Sleep(FilePace);
   }
 }

@@ -1,7 +1,6 @@
 #include "qrx_thread_scan_virus.h"
 
-#include <windows.h>
-
+#include "KnownFolders.h"
 #include "qrx_virus_walk.h"
 #include "tns_scan.h"
 
@@ -17,10 +16,10 @@ std::string ScanRoot(const std::string& mode) {
 }  // namespace
 
 std::string ScanVirus::GetWindowsFolder() {
-  char folder[MAX_PATH + 1];
-  const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
-  if (length == 0 || length > MAX_PATH) return "?";
-  return std::string(folder, length);
+  std::string folder = QrxPlatform::WindowsFolder();
+  if (folder.empty()) return "?";
+  folder.pop_back();  // without its closing separator
+  return folder;
 }
 
 void ScanVirus::Execute() {

@@ -37,7 +37,7 @@ int TWorkerThread::AbandonedWorkers() { return Abandoned; }
 bool TWorkerThread::Synchronize(const std::function<void()>& item) {
   HWND target = Application.HandOverWindow();
   if (target == nullptr) return false;
-  return SendMessageA(target, WM_APP, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+  return SendMessageW(target, WM_APP, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
 DWORD WINAPI TWorkerThread::ThreadMain(void* self) {
@@ -67,6 +67,6 @@ bool WaitApplyingHandOvers(HANDLE handle, DWORD timeoutMs) {
     if (r != WAIT_OBJECT_0 + 1) return false;
     MSG msg;
     // Peeking delivers the messages sent to this thread; nothing posted is removed.
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
 }

@@ -16,8 +16,8 @@ if(QRX_SANITIZE)
 endif()
 
 if(WIN32)
-  # Texts in the sources are UTF-8; the program speaks Windows-1252 through the A functions.
-  add_compile_options(-fexec-charset=CP1252)
+  # Texts in the sources are UTF-8, and so are the program's strings: they go to the system
+  # through the wide (W) functions, converted at the call.
   add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 NOMINMAX STRICT)
   # libgcc, libstdc++ and winpthread go into the executables so they start on a stock Windows.
   add_link_options(-static)

@@ -4,14 +4,16 @@
 
 #include <vector>
 
+#include "WideText.h"
+
 namespace {
 
 std::string ExecutablePath() {
-  std::vector<char> path(MAX_PATH);
+  std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
-    if (length < path.size()) return std::string(path.data(), length);
+    if (length < path.size()) return QrxPlatform::Utf8(std::wstring_view(path.data(), length));
     path.resize(path.size() * 2);  // cut short: try a larger buffer
   }
 }

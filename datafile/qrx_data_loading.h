@@ -13,5 +13,6 @@ struct TLoadFailure {
 // Nothing when the load succeeded.
 using TLoadResult = std::optional<TLoadFailure>;
 
-// The folder of the running executable (never the current folder), ending with a backslash.
+// The folder of the running executable (never the current folder) in UTF-8, ending with a
+// backslash.
 std::string ProgramFolder();

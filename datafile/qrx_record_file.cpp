@@ -1,11 +1,14 @@
 #include "qrx_record_file.h"
 
+#include "File.h"
+
 namespace {
 
 // A large stdio buffer: a full table is read in a few hundred system calls, not tens of thousands.
 constexpr std::size_t ReadBufferSize = 64 * 1024;
 
-std::FILE* OpenForReading(const char* path) { return std::fopen(path, "rb"); }
+// Any name and any length: the path is UTF-8.
+std::FILE* OpenForReading(const char* path) { return QrxPlatform::OpenStdioFile(path, "rb"); }
 
 TRecordFileOpener Opener = OpenForReading;
 

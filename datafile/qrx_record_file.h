@@ -37,10 +37,10 @@ class TRecordFile {
   std::unique_ptr<std::FILE, TCloser> File_;
 };
 
-// How data files are opened for reading: std::fopen in the program. Tests put in streams whose
-// reads fail part way, as a failing disk's would.
+// How data files are opened for reading: by their UTF-8 paths, through the platform's stdio in
+// the program. Tests put in streams whose reads fail part way, as a failing disk's would.
 using TRecordFileOpener = std::FILE* (*)(const char* path);
-// Puts `opener` in force (nullptr restores std::fopen) and returns the previous one.
+// Puts `opener` in force (nullptr restores the program's) and returns the previous one.
 TRecordFileOpener ReplaceRecordFileOpener(TRecordFileOpener opener);
 
 // The record handed over is in the caller's buffer of `recordSize` bytes and is only valid

@@ -1,5 +1,6 @@
 #include "tn_bho_file.h"
 
+#include "Text.h"
 #include "qrx_datakeys.h"
 #include "qrx_record_file.h"
 
@@ -42,6 +43,10 @@ void EncodeBhoRecord(TBhoEntry& record) {
   EncodeBhoText(record.Clsid);
   EncodeBhoText(record.Info);
   EncodeBhoText(record.DisplayName);
+}
+
+std::string BhoDisplayName(const TBhoEntry& entry) {
+  return QrxPlatform::Utf8FromWindows1252(entry.DisplayName.View());
 }
 
 const TBhoEntry* BhoTable() { return Table; }

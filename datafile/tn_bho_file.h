@@ -60,6 +60,9 @@ void EncodeBhoRecord(TBhoEntry& record);
 
 inline bool IsToolbar(const TBhoEntry& entry) { return entry.Kind == ToolbarKind; }
 
+// The display name as the program shows it: the record's Windows-1252 text in UTF-8.
+std::string BhoDisplayName(const TBhoEntry& entry);
+
 // The table: slot k (1-based) is BhoTable()[k - 1]; BhoCount() slots are filled. It lives, in
 // place, for the whole program.
 const TBhoEntry* BhoTable();

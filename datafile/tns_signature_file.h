@@ -21,7 +21,7 @@ inline constexpr std::size_t SignatureRecordSize = sizeof(TSignatureEntry);
 inline constexpr std::int32_t MaxStoredSignatures = TN_MAX_SIGNATURES;
 inline constexpr std::int32_t SignatureSlots = MaxStoredSignatures + 1;
 
-// Raised by CheckHexPair. The message is in Windows-1252 in the Windows build.
+// Raised by CheckHexPair. The message is UTF-8, like every text of the program.
 class ConversionError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -43,7 +43,8 @@ class FileSource final : public ByteSource {
   FileSource(const FileSource&) = delete;
   FileSource& operator=(const FileSource&) = delete;
 
-  // Null with `error` set when the path is missing, unreadable, a folder or a device.
+  // Null with `error` set when the path is missing, unreadable, a folder or a device. The path
+  // is UTF-8 under Windows, of any length; elsewhere its bytes are the system's name.
   static std::unique_ptr<FileSource> open(const char* path, OpenError& error);
   std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override;
   std::optional<std::uint64_t> expectedSize() const override { return size_; }
@@ -53,5 +54,9 @@ class FileSource final : public ByteSource {
   std::intptr_t handle_;
   std::uint64_t size_;  // when opened
 };
+
+// A path in the system's ANSI code page in the form FileSource::open takes. Elsewhere than
+// under Windows there is no such code page: the bytes are the path.
+std::string pathFromAnsi(const char* path);
 
 }  // namespace qrx::engine

@@ -36,4 +36,6 @@ std::ptrdiff_t FileSource::read(std::uint8_t* out, std::size_t size) {
   }
 }
 
+std::string pathFromAnsi(const char* path) { return path; }
+
 }  // namespace qrx::engine

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "matcher.h"
 
@@ -55,7 +56,7 @@ extern "C" int32_t TN_SSCAN_CALL initscan(const void* table, int32_t count) {
   }
 }
 
-extern "C" int32_t TN_SSCAN_CALL scanfile(const char* path, TScanFileResult* result) {
+extern "C" int32_t TN_SSCAN_CALL scanfileutf8(const char* path, TScanFileResult* result) {
   if (path == nullptr || *path == '\0' || result == nullptr) return TN_SCAN_BAD_ARGUMENT;
   const std::shared_ptr<const Matcher> matcher = currentMatcher();
   if (!matcher) return TN_SCAN_NOT_INITIALISED;
@@ -66,6 +67,16 @@ extern "C" int32_t TN_SSCAN_CALL scanfile(const char* path, TScanFileResult* res
       writeResult(result, code == TN_SCAN_INFECTED, code == TN_SCAN_INFECTED ? matcher->name(scan.slot) : "");
     }
     return code;
+  } catch (...) {
+    return TN_SCAN_INTERNAL_ERROR;
+  }
+}
+
+// The path in UTF-8, then the same scan: an empty path stays empty and is refused there.
+extern "C" int32_t TN_SSCAN_CALL scanfile(const char* path, TScanFileResult* result) {
+  if (path == nullptr) return TN_SCAN_BAD_ARGUMENT;
+  try {
+    return scanfileutf8(qrx::engine::pathFromAnsi(path).c_str(), result);
   } catch (...) {
     return TN_SCAN_INTERNAL_ERROR;
   }

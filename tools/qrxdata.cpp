@@ -1,9 +1,9 @@
 #include "qrxdata.h"
 
-#include <filesystem>
 #include <optional>
 #include <stdexcept>
 
+#include "qrx_console.h"
 #include "qrxdata_bho.h"
 #include "qrxdata_output.h"
 #include "qrxdata_records.h"
@@ -38,12 +38,10 @@ class TUsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string UpperFileName(const std::string& path) {
-  return UpperAscii(std::filesystem::path(path).filename().string());
-}
+std::string UpperFileName(const std::string& path) { return UpperAscii(Utf8FromPath(PathFromUtf8(path).filename())); }
 
 bool IsDataFileName(const std::string& path) {
-  return UpperAscii(std::filesystem::path(path).extension().string()) == ".DAT";
+  return UpperAscii(Utf8FromPath(PathFromUtf8(path).extension())) == ".DAT";
 }
 
 TKind KindOf(const std::string& path, std::optional<TKind> given) {

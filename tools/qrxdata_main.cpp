@@ -1,6 +1,6 @@
 #include <cstdio>
-#include <iostream>
 
+#include "qrx_console.h"
 #include "qrxdata.h"
 
 #ifdef _WIN32
@@ -13,5 +13,7 @@ int main(int argc, char** argv) {
   // A dump is the same bytes on every system: no CR added before each LF.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  return QrxDataMain(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+  TConsoleStream out(stdout);
+  TConsoleStream err(stderr);
+  return QrxDataMain(ProgramArguments(argc, argv), out, err);
 }

@@ -2,12 +2,12 @@
 // An output file that appears whole or not at all: it is written beside its final name and
 // renamed over it only when every byte went out. Until then an older file of that name stays
 // untouched, and the file written aside is removed if the work is abandoned.
-#include <filesystem>
 #include <fstream>
+#include <string>
 
 class TPendingOutput {
  public:
-  explicit TPendingOutput(const std::filesystem::path& target);
+  explicit TPendingOutput(const std::string& target);  // UTF-8
   ~TPendingOutput();
   TPendingOutput(const TPendingOutput&) = delete;
   TPendingOutput& operator=(const TPendingOutput&) = delete;
@@ -17,8 +17,8 @@ class TPendingOutput {
   void Commit();
 
  private:
-  std::filesystem::path Target_;
-  std::filesystem::path Aside_;
+  std::string Target_;
+  std::string Aside_;
   std::ofstream Stream_;
   bool Committed_ = false;
 };

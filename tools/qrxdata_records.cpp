@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "qrx_console.h"
 #include "qrx_record_file.h"
 
 bool ReadDataRecords(const std::string& path, void* buffer, std::size_t recordSize,
@@ -22,7 +23,7 @@ bool ReadDataRecords(const std::string& path, void* buffer, std::size_t recordSi
 
 void CheckRecordLayout(const std::string& path, std::size_t recordSize, TDiagnostics& diagnostics) {
   std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
+  const auto size = std::filesystem::file_size(PathFromUtf8(path), error);
   if (error) return;  // reported by the reading
   if (size < recordSize) {
     diagnostics.FileError(path, "no header record: the file is shorter than one record of ", recordSize, " bytes");

@@ -3,6 +3,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "Text.h"
+#include "qrx_console.h"
+
 namespace {
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
@@ -41,7 +44,7 @@ std::ostream& operator<<(std::ostream& out, const TLocation& where) {
 }
 
 std::optional<std::vector<TSourceLine>> ReadSourceLines(const std::string& path, TDiagnostics& diagnostics) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (!in.is_open() || in.bad()) {
     diagnostics.FileError(path, "cannot read the file");
@@ -120,5 +123,5 @@ std::string Quoted(std::string_view text) {
       out += c;
     }
   }
-  return out + "'";
+  return QrxPlatform::Utf8FromWindows1252(out + "'");
 }

@@ -60,5 +60,5 @@ std::optional<std::vector<std::string>> UnescapeFields(const TSourceLine& line, 
 // The field as a line of a source shows it; `firstField` also escapes a leading "#".
 std::string Escape(std::string_view text, bool firstField);
 
-// Text quoted for a message, control bytes escaped.
+// Windows-1252 text quoted for a message in UTF-8, control bytes escaped.
 std::string Quoted(std::string_view text);

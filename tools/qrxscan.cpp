@@ -2,33 +2,37 @@
 //
 //   qrxscan [-q] [--stats] [-z] (-s SIGNATURES | -d DATA_FILE) ... PATH ...
 //
-// SIGNATURES is a text file of signatures, one a line: name, tab, pattern (engine/PATTERNS.md);
-// DATA_FILE a signature file of the program (QRX_SIG.DAT, QRX_SIG2.DAT). Signatures are
-// numbered in the order of the options. With -z, files named *.zip are opened and their
-// members scanned, archives inside them too, as the program does; a find inside one is
-// printed as "ARCHIVE : MEMBER", MEMBER as the archive stores it. A file named *.zip that is
-// no archive is scanned as a file. Folders are scanned with all their subfolders, hidden ones
-// included. Each infected file gives one line on standard output: its path, a tab, the
-// signature's name. Each file, folder or archive that could not be scanned entirely gives one
-// line on standard error with the reason. Control characters in names are printed as \xHH.
-// A summary follows on lines starting with "#" unless -q is given (the files counted are those
-// the engine read, archive members included); --stats adds timings.
+// SIGNATURES is a text file of signatures, one a line: name, tab, pattern (engine/PATTERNS.md), in
+// Windows-1252 like the records they become; DATA_FILE a signature file of the program
+// (QRX_SIG.DAT, QRX_SIG2.DAT). Signatures are numbered in the order of the options. With -z, files
+// named *.zip are opened and their members scanned, archives inside them too, as the program does;
+// a find inside one is printed as "ARCHIVE : MEMBER", MEMBER as the archive stores it. A file named
+// *.zip that is no archive is scanned as a file. Folders are scanned with all their subfolders,
+// hidden ones included. Each infected file gives one line on standard output: its path, a tab, the
+// signature's name. Each file, folder or archive that could not be scanned entirely gives one line
+// on standard error with the reason. Control characters in names are printed as \xHH. A summary
+// follows on lines starting with "#" unless -q is given (the files counted are those the engine
+// read, archive members included); --stats adds timings. Paths and names are UTF-8, on the command
+// line and in the output, in any script; signature names, Windows-1252 in the records, are printed
+// in UTF-8 too.
 // Exit code: 1 when a file is infected, else 2 when anything could not be scanned entirely (or
 // the arguments or signatures are bad), else 0.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "File.h"
+#include "FileSystem.h"
+#include "Text.h"
 #include "matcher.h"
-#include "tns_signature_file.h"
+#include "qrx_console.h"
 #include "qrx_virus_walk.h"
+#include "tns_signature_file.h"
 
-namespace fs = std::filesystem;
 using qrx::engine::Matcher;
 using qrx::engine::ScanResult;
 using qrx::engine::ScanStatus;
@@ -61,14 +65,14 @@ struct Tally {
 };
 
 void usage() {
-  std::fprintf(stderr, "usage: qrxscan [-q] [--stats] [-z] (-s SIGNATURES.txt | -d SIGNATURES.DAT) ... PATH ...\n");
+  PrintText(stderr, "usage: qrxscan [-q] [--stats] [-z] (-s SIGNATURES.txt | -d SIGNATURES.DAT) ... PATH ...\n");
 }
 
-bool parseArguments(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if ((arg == "-s" || arg == "-d") && i + 1 < argc) {
-      options.signatureFiles.push_back({arg == "-d", argv[++i]});
+bool parseArguments(const std::vector<std::string>& args, Options& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if ((arg == "-s" || arg == "-d") && i + 1 < args.size()) {
+      options.signatureFiles.push_back({arg == "-d", args[++i]});
     } else if (arg == "-q") {
       options.quiet = true;
     } else if (arg == "--stats") {
@@ -115,9 +119,9 @@ struct RecordTable {
 // Appends one record per line that fits a record; warns about the others. The patterns are
 // judged once, when the engine is built. False when the file can't be read.
 bool readSignatureFile(const std::string& path, std::uint32_t source, RecordTable& table) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) {
-    std::fprintf(stderr, "qrxscan: cannot read %s\n", path.c_str());
+    PrintText(stderr, "qrxscan: cannot read %s\n", path.c_str());
     return false;
   }
   std::string line;
@@ -133,7 +137,7 @@ bool readSignatureFile(const std::string& path, std::uint32_t source, RecordTabl
                               ? ignoredReason(qrx::engine::PatternStatus::TooLong)
                               : nullptr;
     if (problem) {
-      std::fprintf(stderr, "qrxscan: %s:%u: signature ignored: %s\n", path.c_str(), number, problem);
+      PrintText(stderr, "qrxscan: %s:%u: signature ignored: %s\n", path.c_str(), number, problem);
       continue;
     }
     table.append(MakeSignatureEntry(name, pattern), {source, number});
@@ -146,42 +150,17 @@ bool readSignatureFile(const std::string& path, std::uint32_t source, RecordTabl
 bool readDataFile(const std::string& path, std::uint32_t source, RecordTable& table) {
   try {
     if (!LoadSignatureFile(path)) {
-      std::fprintf(stderr, "qrxscan: cannot read %s\n", path.c_str());
+      PrintText(stderr, "qrxscan: cannot read %s\n", path.c_str());
       return false;
     }
   } catch (const ConversionError& error) {
-    std::fprintf(stderr, "qrxscan: %s: %s\n", path.c_str(), error.what());
+    PrintText(stderr, "qrxscan: %s: %s\n", path.c_str(), error.what());
     return false;
   }
   for (std::int32_t i = 0; i < FilledSignatureSlots(); ++i) {
     table.append(SignatureTable()[i], {source, static_cast<std::uint32_t>(i + 1)});
   }
   return true;
-}
-
-// Warns about each signature the engine left out, naming its line or record.
-void warnIgnored(const Matcher& matcher, const RecordTable& table, const Options& options) {
-  for (const qrx::engine::IgnoredSignature& ignored : matcher.stats().ignoredSlots) {
-    const RecordOrigin origin = table.origins[ignored.slot];
-    const SignatureSource& source = options.signatureFiles[origin.source];
-    const char* reason = ignoredReason(ignored.status);
-    if (source.dataFile) {
-      const std::string name(matcher.name(ignored.slot));
-      std::fprintf(stderr, "qrxscan: %s: record %u (%s): signature ignored: %s\n", source.path.c_str(), origin.number,
-                   name.c_str(), reason);
-    } else {
-      std::fprintf(stderr, "qrxscan: %s:%u: signature ignored: %s\n", source.path.c_str(), origin.number, reason);
-    }
-  }
-}
-
-const char* notScannedReason(ScanStatus status) {
-  switch (status) {
-    case ScanStatus::CannotOpen: return "cannot open";
-    case ScanStatus::NotAFile: return "not a regular file";
-    case ScanStatus::ReadError: return "read error";
-    default: return nullptr;
-  }
 }
 
 // A name as printed: control characters (a newline, a tab) as \xHH, so that no file name can
@@ -201,6 +180,38 @@ std::string printable(const std::string& text) {
   return shown;
 }
 
+// Warns about each signature the engine left out, naming its line or record.
+void warnIgnored(const Matcher& matcher, const RecordTable& table, const Options& options) {
+  for (const qrx::engine::IgnoredSignature& ignored : matcher.stats().ignoredSlots) {
+    const RecordOrigin origin = table.origins[ignored.slot];
+    const SignatureSource& source = options.signatureFiles[origin.source];
+    const char* reason = ignoredReason(ignored.status);
+    if (source.dataFile) {
+      const std::string name = printable(QrxPlatform::Utf8FromWindows1252(matcher.name(ignored.slot)));
+      PrintText(stderr, "qrxscan: %s: record %u (%s): signature ignored: %s\n", source.path.c_str(), origin.number,
+                name.c_str(), reason);
+    } else {
+      PrintText(stderr, "qrxscan: %s:%u: signature ignored: %s\n", source.path.c_str(), origin.number, reason);
+    }
+  }
+}
+
+const char* notScannedReason(ScanStatus status) {
+  switch (status) {
+    case ScanStatus::CannotOpen: return "cannot open";
+    case ScanStatus::NotAFile: return "not a regular file";
+    case ScanStatus::ReadError: return "read error";
+    default: return nullptr;
+  }
+}
+
+// The size of a file the engine read, for the statistics; 0 when it cannot be told.
+std::uint64_t fileSize(const std::string& path) {
+  QrxPlatform::TFile file;
+  const std::int64_t size = file.OpenRead(path) ? file.Size() : -1;
+  return size > 0 ? static_cast<std::uint64_t>(size) : 0;
+}
+
 // The engine on one file for the walk, counting what it did.
 bool scanWithMatcher(const Matcher& matcher, const std::string& path, TVirusInfo& info, Tally& tally) {
   const ScanResult result = matcher.scanFile(path.c_str());
@@ -211,11 +222,9 @@ bool scanWithMatcher(const Matcher& matcher, const std::string& path, TVirusInfo
   tally.counts.atomHits += result.counts.atomHits;
   tally.counts.windowPasses += result.counts.windowPasses;
   tally.counts.pieceChecks += result.counts.pieceChecks;
-  std::error_code ec;
-  const auto size = fs::file_size(fs::path(path), ec);
-  if (!ec) tally.bytes += size;
+  tally.bytes += fileSize(path);
   info.Infected = result.status == ScanStatus::Infected;
-  info.VirusName = info.Infected ? std::string(matcher.name(result.slot)) : std::string();
+  info.VirusName = info.Infected ? QrxPlatform::Utf8FromWindows1252(matcher.name(result.slot)) : std::string();
   return true;
 }
 
@@ -232,13 +241,14 @@ TVirusWalk makeWalk(const Matcher& matcher, Tally& tally, bool archives) {
     ++tally.infected;
     const std::string object = printable(find.ObjectPath);
     if (find.MemberName.empty()) {
-      std::printf("%s\t%s\n", object.c_str(), printable(find.VirusName).c_str());
+      PrintText(stdout, "%s\t%s\n", object.c_str(), printable(find.VirusName).c_str());
     } else {
-      std::printf("%s : %s\t%s\n", object.c_str(), printable(find.MemberName).c_str(), printable(find.VirusName).c_str());
+      PrintText(stdout, "%s : %s\t%s\n", object.c_str(), printable(find.MemberName).c_str(),
+                printable(find.VirusName).c_str());
     }
   };
   hooks.NotFullyScanned = [](const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "qrxscan: %s: not fully scanned: %s\n", printable(path).c_str(), printable(reason).c_str());
+    PrintText(stderr, "qrxscan: %s: not fully scanned: %s\n", printable(path).c_str(), printable(reason).c_str());
   };
   TVirusScanOptions options;
   options.ScanArchives = archives;
@@ -254,7 +264,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!parseArguments(argc, argv, options)) {
+  if (!parseArguments(ProgramArguments(argc, argv), options)) {
     usage();
     return kExitError;
   }
@@ -270,15 +280,14 @@ int main(int argc, char** argv) {
   const double initSeconds = secondsSince(initStart);
   warnIgnored(*matcher, table, options);
   if (table.records.size() > count) {
-    std::fprintf(stderr, "qrxscan: only the first %zu signatures are used\n", count);
+    PrintText(stderr, "qrxscan: only the first %zu signatures are used\n", count);
   }
 
   Tally tally;
   TVirusWalk walk = makeWalk(*matcher, tally, options.archives);
   const auto scanStart = std::chrono::steady_clock::now();
   for (const std::string& path : options.paths) {
-    std::error_code ec;
-    if (fs::is_directory(fs::path(path), ec)) {
+    if (QrxPlatform::FolderExists(path)) {
       walk.WalkFolder(path);
     } else {
       walk.ScanOneFile(path);
@@ -288,19 +297,20 @@ int main(int argc, char** argv) {
   tally.notScanned = static_cast<std::size_t>(walk.NotFullyScanned());
 
   if (!options.quiet) {
-    std::printf("# signatures: %zu used, %zu ignored\n", matcher->stats().used, matcher->stats().ignored());
-    std::printf("# files: %zu scanned, %zu infected, %zu not scanned\n", tally.files, tally.infected,
-                tally.notScanned);
+    PrintText(stdout, "# signatures: %zu used, %zu ignored\n", matcher->stats().used, matcher->stats().ignored());
+    PrintText(stdout, "# files: %zu scanned, %zu infected, %zu not scanned\n", tally.files, tally.infected,
+              tally.notScanned);
   }
   if (options.stats) {
-    std::printf("# init-seconds: %.4f\n# scan-seconds: %.4f\n# bytes: %llu\n# engine-memory-bytes: %zu\n", initSeconds,
-                scanSeconds, static_cast<unsigned long long>(tally.bytes), matcher->memoryBytes());
+    PrintText(stdout, "# init-seconds: %.4f\n# scan-seconds: %.4f\n# bytes: %llu\n# engine-memory-bytes: %zu\n",
+              initSeconds, scanSeconds, static_cast<unsigned long long>(tally.bytes), matcher->memoryBytes());
     const qrx::engine::FilterCounts& c = tally.counts;
-    std::printf("# positions: %llu\n# bitmap-passes: %llu\n# atom-hits: %llu\n# window-passes: %llu\n"
-                "# piece-checks: %llu\n",
-                static_cast<unsigned long long>(c.positions), static_cast<unsigned long long>(c.bitmapPasses),
-                static_cast<unsigned long long>(c.atomHits), static_cast<unsigned long long>(c.windowPasses),
-                static_cast<unsigned long long>(c.pieceChecks));
+    PrintText(stdout,
+              "# positions: %llu\n# bitmap-passes: %llu\n# atom-hits: %llu\n# window-passes: %llu\n"
+              "# piece-checks: %llu\n",
+              static_cast<unsigned long long>(c.positions), static_cast<unsigned long long>(c.bitmapPasses),
+              static_cast<unsigned long long>(c.atomHits), static_cast<unsigned long long>(c.windowPasses),
+              static_cast<unsigned long long>(c.pieceChecks));
   }
   if (tally.infected > 0) return kExitInfected;
   return tally.notScanned > 0 ? kExitError : kExitClean;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "CentralDirectory.h"
+#include "FileSystem.h"
 #include "MemberNames.h"
 #include "UnzipEngine.h"
 #include "ZipFormat.h"
@@ -94,7 +95,7 @@ std::string FreeName(std::unordered_map<std::string, int>& nextSuffix, const std
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   int& suffix = nextSuffix.try_emplace(key, 1).first->second;
   auto nameWith = [&](int n) { return n == 1 ? path : path + "_" + std::to_string(n); };
-  while (QrxPlatform::FileExists(nameWith(suffix).c_str())) ++suffix;
+  while (QrxPlatform::FileExists(nameWith(suffix))) ++suffix;
   return nameWith(suffix);
 }
 
@@ -121,19 +122,19 @@ int32_t ExtractEntry(TUnzipWalk& walk, TZipCursor& cursor, const char* targetFol
   // Too long for the engine's buffers: refused whole, never cut into another name.
   if (output.size() > static_cast<size_t>(UZ_PATH_MAX)) return UZ_WRITE_ERROR;
 
-  bool exists = QrxPlatform::FileExists(output.c_str());
+  bool exists = QrxPlatform::FileExists(output);
   if (exists && overwriteQuery && !overwriteQuery(&report)) {
     report.Status = UZ_REPORT_PROGRESS;
     report.Method = kSkippedMethod;
     walk.Handler(static_cast<int32_t>(report.UnpackedSize), &report);
     return UZ_OK;
   }
-  if (exists) QrxPlatform::SetAttributes(output.c_str(), 0);  // so a read-only file can be replaced
+  if (exists) QrxPlatform::SetAttributes(output, 0);  // so a read-only file can be replaced
   int32_t result = engine.ExtractMember(cursor.ArchiveFile, output.c_str(), localHeader, TBriskUnzip::kAbortKey,
                                         &cursor.Facts, progress);
   if (result == UZ_OK) {
     if (isFolder) output.pop_back();
-    QrxPlatform::SetAttributes(output.c_str(), cursor.Attributes);
+    QrxPlatform::SetAttributes(output, cursor.Attributes);
   }
   return result;
 }

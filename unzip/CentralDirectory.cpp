@@ -6,9 +6,12 @@
 #include <string>
 #include <unordered_map>
 
+#include "FileSystem.h"
+#include "Text.h"
 #include "ZipFormat.h"
 
 using QrxPlatform::TFile;
+using QrxPlatform::Utf8PrefixLength;
 
 namespace {
 
@@ -122,13 +125,18 @@ int64_t ReportedUnpackedSize(const TStoredEntry& stored) {
   return stored.WideUnpacked ? stored.Wide.UnpackedSize : static_cast<int32_t>(Load32(stored.Fixed + 24));
 }
 
-void CopyName(TZipCursor& cursor, const uint8_t* stored, size_t length) {
+// The member's name in UTF-8: as stored when the UTF-8 flag is set, else from a Unicode path
+// field when the entry has a valid one, else converted from the MS-DOS code page.
+void CopyName(TZipCursor& cursor, std::string_view stored, const uint8_t* extra = nullptr, size_t extraLength = 0) {
   std::string& name = cursor.FullName;
-  name.assign(reinterpret_cast<const char*>(stored), length);
+  if (cursor.Flags & kFlagUtf8Names) {
+    name.assign(stored);
+  } else if (!FindUnicodePath(extra, extraLength, stored, name)) {
+    name = QrxPlatform::Utf8FromOem(stored);
+  }
   name.resize(std::strlen(name.c_str()));  // a name ends at its first NUL
   std::replace(name.begin(), name.end(), '/', '\\');
-  if (!(cursor.Flags & kFlagUtf8Names)) QrxPlatform::ConvertOemToAnsi(name.data());
-  length = std::min<size_t>(name.size(), UZ_NAME_CAPACITY - 1);
+  const size_t length = Utf8PrefixLength(name, UZ_NAME_CAPACITY - 1);
   std::memcpy(cursor.Name, name.data(), length);
   cursor.Name[length] = '\0';
 }
@@ -147,7 +155,7 @@ int64_t FindLocalHeaderIn(TFile& file) {
 bool IsFolderPath(const char* path) {
   std::string folder(path);
   if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-  return QrxPlatform::FolderExists(folder.c_str());
+  return QrxPlatform::FolderExists(folder);
 }
 
 // Reads the directory of the cursor's open file into the cursor. Unlike OpenCentralDirectory
@@ -266,7 +274,10 @@ int32_t NextCentralEntry(TZipCursor& cursor) {
   cursor.UnpackedSize = ReportedUnpackedSize(stored);
   cursor.Attributes = entry[5] == 0 ? entry[38] : 0;
   cursor.LocalHeaderOffset = stored.Wide.LocalHeaderOffset;
-  CopyName(cursor, entry + kCentralEntrySize, Load16(entry + 28));
+  const size_t nameLength = Load16(entry + 28);
+  const uint8_t* name = entry + kCentralEntrySize;
+  CopyName(cursor, std::string_view(reinterpret_cast<const char*>(name), nameLength), name + nameLength,
+           Load16(entry + 30));
   cursor.Position += stored.Size;
   return UZ_OK;
 }
@@ -537,6 +548,6 @@ int32_t NextUnlistedMember(TZipCursor& cursor, TUnlistedScan& scan) {
   cursor.Attributes = 0;
   cursor.LocalHeaderOffset = member.LocalHeader;
   cursor.OffsetShift = 0;
-  CopyName(cursor, reinterpret_cast<const uint8_t*>(member.Name.data()), member.Name.size());
+  CopyName(cursor, member.Name);
   return UZ_OK;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform.h"
+#include "File.h"
 #include "UnzipEngine.h"
 #include "UnzipTypes.h"
 

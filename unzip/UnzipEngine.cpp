@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Decoders.h"
+#include "FileSystem.h"
 #include "ZipFormat.h"
 
 using QrxPlatform::TFile;
@@ -32,7 +33,7 @@ bool MakeFolderChain(const char* path, size_t length) {
     if (IsSeparator(prefix[i - 1])) continue;  // root or doubled separator
     std::string folder = prefix.substr(0, i);
     if (folder.size() == 2 && folder[1] == ':') continue;  // a bare drive
-    if (!QrxPlatform::FolderExists(folder.c_str()) && !QrxPlatform::MakeFolder(folder.c_str())) return false;
+    if (!QrxPlatform::FolderExists(folder) && !QrxPlatform::MakeFolder(folder)) return false;
   }
   return true;
 }
@@ -272,9 +273,9 @@ int32_t UnzipMember(const char* archivePath, const char* outputPath, int64_t loc
 }
 
 int32_t ForceFolders(const char* path) {
-  char absolute[1024];
-  if (*path == '\0' || !QrxPlatform::AbsolutePath(path, absolute, sizeof absolute)) return -1;
-  size_t length = std::strlen(absolute);
+  if (*path == '\0') return -1;
+  const std::string absolute = QrxPlatform::AbsolutePath(path);
+  size_t length = absolute.size();
   while (length > 1 && IsSeparator(absolute[length - 1])) --length;
-  return MakeFolderChain(absolute, length) ? 0 : -1;
+  return length > 0 && MakeFolderChain(absolute.c_str(), length) ? 0 : -1;
 }

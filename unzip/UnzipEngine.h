@@ -8,7 +8,8 @@
 #include <memory>
 
 #include "MemberStream.h"
-#include "Platform.h"
+#include "File.h"
+#include "UserInput.h"
 #include "UnzipTypes.h"
 #include "ZipFormat.h"
 

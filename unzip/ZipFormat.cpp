@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "Crc32.h"
+#include "Text.h"
+
 bool IsSupportedMethod(uint16_t method) {
   return method == kMethodStored || method == kMethodShrunk || method == kMethodImploded || method == kMethodDeflated;
 }
@@ -33,6 +36,22 @@ bool ReadLocalHeader(QrxPlatform::TFile& archive, TLocalHeader& header) {
   header.UnpackedSize = values.UnpackedSize;
   header.PackedSize = values.PackedSize;
   return true;
+}
+
+bool FindUnicodePath(const uint8_t* extra, size_t length, std::string_view storedName, std::string& utf8Name) {
+  for (size_t at = 0; at + 4 <= length;) {
+    const size_t size = Load16(extra + at + 2);
+    const uint8_t* field = extra + at + 4;
+    at += 4 + size;
+    // Version, CRC-32 of the stored name, then the name itself.
+    if (Load16(field - 4) != kUnicodePathExtraId || at > length || size < 5 || field[0] != 1) continue;
+    if (Load32(field + 1) != Crc32Of(storedName.data(), storedName.size())) continue;
+    const std::string_view name(reinterpret_cast<const char*>(field + 5), size - 5);
+    if (!QrxPlatform::IsValidUtf8(name)) continue;
+    utf8Name.assign(name);
+    return true;
+  }
+  return false;
 }
 
 bool ApplyZip64Extra(const uint8_t* extra, size_t length, TZip64Values& values) {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
-#include "Platform.h"
+#include "File.h"
 
 inline constexpr uint32_t kLocalHeaderSignature = 0x04034B50;      // "PK" 3 4
 inline constexpr uint32_t kCentralEntrySignature = 0x02014B50;     // "PK" 1 2
@@ -30,6 +32,7 @@ inline constexpr uint16_t kMethodDeflated = 8;
 // A 32-bit size or offset of this value defers to the ZIP64 extra field of its header.
 inline constexpr int64_t kZip64Marker = 0xFFFFFFFF;
 inline constexpr uint16_t kZip64ExtraId = 0x0001;
+inline constexpr uint16_t kUnicodePathExtraId = 0x7075;  // "up"
 
 bool IsSupportedMethod(uint16_t method);
 
@@ -47,6 +50,12 @@ struct TZip64Values {
 // Applies the ZIP64 extra field found in extra[0, length) to values; false when there is none.
 // A value above 2^62 is damage and is not taken.
 bool ApplyZip64Extra(const uint8_t* extra, size_t length, TZip64Values& values);
+
+// The UTF-8 name that a Unicode path field of an entry's extra field gives for its stored name
+// (an archiver's way to keep a name whole without setting the UTF-8 flag). Taken only from a
+// field of version 1 written for that very name, by the CRC-32 of the stored bytes: a tool
+// that renamed the member without knowing the field leaves a stale one behind.
+bool FindUnicodePath(const uint8_t* extra, size_t length, std::string_view storedName, std::string& utf8Name);
 
 struct TLocalHeader {
   uint16_t Flags;

@@ -11,12 +11,12 @@ TButton::TButton(HWND parent, const std::string& text, int x, int y, int width, 
   SetFont(DefaultFont());
 }
 
-void TButton::Click() { SendMessageA(Handle(), BM_CLICK, 0, 0); }
+void TButton::Click() { SendMessageW(Handle(), BM_CLICK, 0, 0); }
 
 void TButton::SetSkinned(bool skinned) {
   Skinned_ = skinned;
-  LONG style = GetWindowLongA(Handle(), GWL_STYLE) & ~BS_TYPEMASK;
-  SetWindowLongA(Handle(), GWL_STYLE, style | (skinned ? BS_OWNERDRAW : BS_PUSHBUTTON));
+  LONG style = GetWindowLongW(Handle(), GWL_STYLE) & ~BS_TYPEMASK;
+  SetWindowLongW(Handle(), GWL_STYLE, style | (skinned ? BS_OWNERDRAW : BS_PUSHBUTTON));
   Invalidate();
 }
 
@@ -41,13 +41,11 @@ void TButton::DrawSkinned(const DRAWITEMSTRUCT& item) {
   FillSolid(item.hDC, area, pressed ? RGB(200, 216, 240) : RGB(236, 242, 252));
   TBrush frame(CreateSolidBrush(RGB(0, 82, 204)));
   FrameRect(item.hDC, &area, frame.get());
-  std::string text = Text();
   TSelection font(item.hDC, DefaultFont());
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
   const UINT hidePrefix = (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
-  DrawTextA(item.hDC, text.c_str(), static_cast<int>(text.size()), &area,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | hidePrefix);
+  PaintText(item.hDC, Text(), area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | hidePrefix);
   if (item.itemState & ODS_FOCUS) {
     InflateRect(&area, -3, -3);
     DrawFocusRect(item.hDC, &area);
@@ -61,17 +59,17 @@ TRadioButton::TRadioButton(HWND parent, const std::string& text, int x, int y, i
   SetTag(kTagNoSkin);
 }
 
-bool TRadioButton::Checked() const { return SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool TRadioButton::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TRadioButton::Check() {
   for (HWND sibling = GetWindow(Handle(), GW_HWNDFIRST); sibling != nullptr; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-    if (sibling != Handle() && (GetWindowLongA(sibling, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
-      SendMessageA(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
+    if (sibling != Handle() && (GetWindowLongW(sibling, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
+      SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
   }
-  SendMessageA(Handle(), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(Handle(), BM_SETCHECK, BST_CHECKED, 0);
 }
 
-void TRadioButton::Click() { SendMessageA(Handle(), BM_CLICK, 0, 0); }
+void TRadioButton::Click() { SendMessageW(Handle(), BM_CLICK, 0, 0); }
 
 // Radio buttons take the colour of the panel they sit on.
 bool TRadioButton::HandleReflected(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 #include <type_traits>
 
 struct TGdiDeleter {
@@ -43,3 +44,9 @@ class TSelection {
 };
 
 void FillSolid(HDC dc, const RECT& area, COLORREF colour);
+
+// The program's UTF-8 texts drawn and measured with the DC's font, as DrawText, TextOut and
+// GetTextExtentPoint32 do.
+int PaintText(HDC dc, std::string_view text, RECT& area, UINT format);
+void PaintTextAt(HDC dc, int x, int y, std::string_view text);
+SIZE MeasureText(HDC dc, std::string_view text);

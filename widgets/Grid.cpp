@@ -16,7 +16,7 @@ constexpr int kWheelRows = 3;     // rows per notch of the wheel
 constexpr int kArrowPixels = 16;  // horizontal step of the arrows and of the scroll bar's arrows
 
 UINT ReadMessage() {
-  static const UINT message = RegisterWindowMessageA(kGridReadMessage);
+  static const UINT message = RegisterWindowMessageW(kGridReadMessage);
   return message;
 }
 
@@ -372,8 +372,7 @@ void TGrid::PaintCell(HDC dc, const TGridCell& cell, const RECT& area, bool head
   SetTextColor(dc, cell.FontColour);
   RECT text = area;
   InflateRect(&text, -kTextInset, 0);
-  DrawTextA(dc, cell.Text.c_str(), static_cast<int>(cell.Text.size()), &text,
-            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFormat(cell.Alignment));
+  PaintText(dc, cell.Text, text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFormat(cell.Alignment));
 }
 
 void TGrid::PaintLines(HDC dc, int lastRow) const {
@@ -419,7 +418,7 @@ LRESULT TGrid::AnswerReader(HWND reader) {
   DWORD_PTR ignored = 0;
   // Not SMTO_ABORTIFHUNG: the reader waits inside its own send, so it answers, yet the system
   // may count it as hung when it had not looked at its queue for a few seconds before.
-  if (!SendMessageTimeoutA(reader, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()), reinterpret_cast<LPARAM>(&data),
+  if (!SendMessageTimeoutW(reader, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()), reinterpret_cast<LPARAM>(&data),
                            SMTO_NORMAL, 5000, &ignored))
     return 0;
   return RowCount();

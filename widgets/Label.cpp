@@ -37,8 +37,7 @@ void TLabel::GrowToWrappedText() {
   HDC dc = GetDC(Handle());
   {
     TSelection font(dc, PaintFont());
-    std::string text = Text();
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, TextFormat(true) | DT_CALCRECT);
+    PaintText(dc, Text(), needed, TextFormat(true) | DT_CALCRECT);
   }
   ReleaseDC(Handle(), dc);
   if (needed.bottom > area.bottom)
@@ -48,12 +47,11 @@ void TLabel::GrowToWrappedText() {
 void TLabel::FitToText() {
   HDC dc = GetDC(Handle());
   SIZE size{0, 0};
-  TEXTMETRICA metrics;
+  TEXTMETRICW metrics;
   {
     TSelection font(dc, PaintFont());
-    std::string text = Text();
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    GetTextMetricsA(dc, &metrics);
+    size = MeasureText(dc, Text());
+    GetTextMetricsW(dc, &metrics);
   }
   size.cy = metrics.tmHeight;  // an empty label keeps the height of a line
   ReleaseDC(Handle(), dc);
@@ -71,8 +69,7 @@ void TLabel::Paint(HDC dc) {
   TSelection font(dc, PaintFont());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, Look_.Colour);
-  std::string text = Text();
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, TextFormat(Look_.WordWrap));
+  PaintText(dc, Text(), area, TextFormat(Look_.WordWrap));
 }
 
 TLinkLabel::TLinkLabel(HWND parent, const std::string& text, int x, int y, std::function<void()> onClick)
@@ -99,7 +96,7 @@ LRESULT TLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetHovered(false);
       return 0;
     case WM_SETCURSOR:
-      SetCursor(LoadCursor(nullptr, IDC_HAND));
+      SetCursor(SystemCursor(IDC_HAND));
       return TRUE;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:

@@ -7,7 +7,7 @@ const char kLampClass[] = "QrxLamp";
 
 void DrawBitmapCentred(HDC dc, HBITMAP bitmap, const RECT& area) {
   BITMAP info;
-  if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) == 0) return;
+  if (bitmap == nullptr || GetObjectW(bitmap, sizeof info, &info) == 0) return;
   HDC source = CreateCompatibleDC(dc);
   {
     TSelection select(source, bitmap);
@@ -32,7 +32,7 @@ void TPicture::SetOnClick(std::function<void()> onClick, bool handCursor) {
 LRESULT TPicture::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETCURSOR:
-      SetCursor(LoadCursor(nullptr, HandCursor_ ? IDC_HAND : IDC_ARROW));
+      SetCursor(SystemCursor(HandCursor_ ? IDC_HAND : IDC_ARROW));
       return TRUE;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:

@@ -9,7 +9,7 @@ unsigned LogicalProcessorCount() {
 }
 
 unsigned OsMajorVersion() {
-  OSVERSIONINFOA version{};
+  OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) ? version.dwMajorVersion : 0;
+  return GetVersionExW(&version) ? version.dwMajorVersion : 0;
 }

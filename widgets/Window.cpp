@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "Gdi.h"
+#include "WideText.h"
 
 namespace {
 
@@ -39,59 +40,65 @@ void SetUncaughtErrorHandler(std::function<void(const std::exception&)> handler)
 TWindow::~TWindow() {
   if (Handle_ != nullptr) {
     // Detach first, so that no message of the destruction reaches a half-destroyed object.
-    SetWindowLongPtrA(Handle_, GWLP_USERDATA, 0);
-    if (SystemProc_ != nullptr) SetWindowLongPtrA(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SystemProc_));
+    SetWindowLongPtrW(Handle_, GWLP_USERDATA, 0);
+    if (SystemProc_ != nullptr) SetWindowLongPtrW(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SystemProc_));
     DestroyWindow(Handle_);
   }
 }
 
 TWindow* TWindow::FromHandle(HWND window) {
-  return window != nullptr ? reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
+  return window != nullptr ? reinterpret_cast<TWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
 }
 
-void RegisterClassOnce(const WNDCLASSA& windowClass) {
-  WNDCLASSA registered{};
-  if (GetClassInfoA(windowClass.hInstance, windowClass.lpszClassName, &registered)) return;
-  RegisterClassA(&windowClass);
+HCURSOR SystemCursor(LPCSTR id) {
+  // The IDC_ numbers are resource numbers, the same for the W function.
+  return LoadCursorW(nullptr, MAKEINTRESOURCEW(reinterpret_cast<ULONG_PTR>(id)));
+}
+
+void RegisterClassOnce(const WNDCLASSW& windowClass) {
+  WNDCLASSW registered{};
+  if (GetClassInfoW(windowClass.hInstance, windowClass.lpszClassName, &registered)) return;
+  RegisterClassW(&windowClass);
 }
 
 void TWindow::RegisterWindowClass(const char* className, HCURSOR cursor, UINT style) {
-  WNDCLASSA wc{};
+  const std::wstring name = QrxPlatform::Wide(className);
+  WNDCLASSW wc{};
   wc.style = style;
   wc.lpfnWndProc = &TWindow::WindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = cursor != nullptr ? cursor : LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = className;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = cursor != nullptr ? cursor : SystemCursor(IDC_ARROW);
+  wc.lpszClassName = name.c_str();
   RegisterClassOnce(wc);
 }
 
 void TWindow::CreateHandle(const char* className, const std::string& text, DWORD style, DWORD exStyle, int x, int y,
                            int width, int height, HWND parent) {
-  Handle_ = CreateWindowExA(exStyle, className, text.c_str(), style, x, y, width, height, parent, nullptr,
-                            GetModuleHandleA(nullptr), this);
+  Handle_ = CreateWindowExW(exStyle, QrxPlatform::Wide(className).c_str(), QrxPlatform::Wide(text).c_str(), style, x,
+                            y, width, height, parent, nullptr, GetModuleHandleW(nullptr), this);
   if (Handle_ == nullptr) return;
   if (FromHandle(Handle_) != this) {
     // A system class: take over its procedure so that the object sees its messages.
-    SetWindowLongPtrA(Handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(Handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SystemProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWindow::SubclassProc)));
+        SetWindowLongPtrW(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWindow::SubclassProc)));
   }
 }
 
 LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->Handle_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   TWindow* self = FromHandle(window);
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return self->Dispatch(message, wParam, lParam);
 }
 
 LRESULT CALLBACK TWindow::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   TWindow* self = FromHandle(window);
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return self->Dispatch(message, wParam, lParam);
 }
 
@@ -102,7 +109,7 @@ LRESULT TWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     result = HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
       // The window is gone: the object no longer owns it.
-      SetWindowLongPtrA(Handle_, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(Handle_, GWLP_USERDATA, 0);
       Handle_ = nullptr;
       SystemProc_ = nullptr;
     }
@@ -130,26 +137,26 @@ LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 bool TWindow::HandleReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT TWindow::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (SystemProc_ != nullptr) return CallWindowProcA(SystemProc_, Handle_, message, wParam, lParam);
-  return DefWindowProcA(Handle_, message, wParam, lParam);
+  if (SystemProc_ != nullptr) return CallWindowProcW(SystemProc_, Handle_, message, wParam, lParam);
+  return DefWindowProcW(Handle_, message, wParam, lParam);
 }
 
 void TWindow::Show(bool visible) { ShowWindow(Handle_, visible ? SW_SHOWNA : SW_HIDE); }
 
-bool TWindow::Visible() const { return (GetWindowLongA(Handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool TWindow::Visible() const { return (GetWindowLongW(Handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 void TWindow::SetText(const std::string& text) {
-  SetWindowTextA(Handle_, text.c_str());
+  SetWindowTextW(Handle_, QrxPlatform::Wide(text).c_str());
   Invalidate();
 }
 
 std::string TWindow::Text() const {
-  std::string text(GetWindowTextLengthA(Handle_) + 1, '\0');
-  text.resize(GetWindowTextA(Handle_, text.data(), static_cast<int>(text.size())));
-  return text;
+  std::wstring text(GetWindowTextLengthW(Handle_) + 1, L'\0');
+  text.resize(GetWindowTextW(Handle_, text.data(), static_cast<int>(text.size())));
+  return QrxPlatform::Utf8(text);
 }
 
-void TWindow::SetFont(HFONT font) { SendMessageA(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+void TWindow::SetFont(HFONT font) { SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
 void TWindow::Invalidate() { InvalidateRect(Handle_, nullptr, TRUE); }
 
@@ -189,7 +196,7 @@ void PaintParentBackground(HWND child, HDC dc) {
   MapWindowPoints(child, parent, &origin, 1);
   POINT previous;
   OffsetWindowOrgEx(dc, origin.x, origin.y, &previous);
-  SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // Thin classes over Win32 windows: one object owns one window handle.
 //
+// The windows are Unicode windows (the W functions throughout); every text at this layer's
+// interface is UTF-8 in a std::string, converted at the system call.
+//
 // Every window of ours keeps its object in GWLP_USERDATA. Notifications that a child sends
 // to its parent (WM_COMMAND, WM_DRAWITEM, WM_CTLCOLOR...) are handed back to the child's
 // object, so that a control handles its own clicks and colours whatever its container.
@@ -19,7 +22,10 @@ std::runtime_error UnknownError();
 void SetUncaughtErrorHandler(std::function<void(const std::exception&)> handler);
 
 // Registers the class unless this module has one of that name already.
-void RegisterClassOnce(const WNDCLASSA& windowClass);
+void RegisterClassOnce(const WNDCLASSW& windowClass);
+
+// One of the system's cursors, by its IDC_ number (IDC_ARROW, IDC_HAND...).
+HCURSOR SystemCursor(LPCSTR id);
 
 // Tag of the widgets that the skinning look leaves alone.
 constexpr int kTagNoSkin = 99;
@@ -52,7 +58,7 @@ class TWindow {
 
  protected:
   // Creates a window of a class registered with RegisterWindowClass (or of a system class,
-  // then subclassed so reflected messages reach the object).
+  // then subclassed so reflected messages reach the object). Class names are ASCII.
   void CreateHandle(const char* className, const std::string& text, DWORD style, DWORD exStyle, int x, int y,
                     int width, int height, HWND parent);
   static void RegisterWindowClass(const char* className, HCURSOR cursor = nullptr, UINT style = 0);

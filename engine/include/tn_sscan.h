@@ -1,4 +1,4 @@
-// TN_SSCAN.DLL, the scanning engine: its two exports, their records, codes and limits. The
+// TN_SSCAN.DLL, the scanning engine: its three exports, their records, codes and limits. The
 // engine and the program's binding both include this header, so the contract is written once.
 //
 // initscan(table, count)
@@ -12,11 +12,20 @@
 //   or TN_INIT_INTERNAL_ERROR (out of memory). A count of 0 is a valid empty set: every file
 //   is then clean. After a failure the engine is not initialised.
 //
-// scanfile(path, result)
-//   Scans the file at `path` (NUL-terminated, single-byte Windows text) and fills `result`.
+// scanfileutf8(path, result)
+//   Scans the file at `path` (NUL-terminated UTF-8) and fills `result`. Any name opens,
+//   whatever its script, and paths may run past 260 characters; a relative path is taken from
+//   the current folder. Under Windows bytes that are no UTF-8 are read as U+FFFD; elsewhere
+//   the bytes are the path, as the system takes it.
 //   0 and 1 mean the file was scanned; every other code means it was not.
 //   When several signatures occur in the file, the one whose occurrence ends first wins, ties
-//   going to the lower slot. Empty files are clean.
+//   going to the lower slot. Empty files are clean. The name in `result` is the signature
+//   record's own, in Windows-1252 like every text of the records.
+//
+// scanfile(path, result)
+//   The same for a path in the system's ANSI code page, as callers written for the single-byte
+//   Windows functions hold it: it reaches only the names that code page can spell. Long paths
+//   work here too. Outside Windows the two are one.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +46,7 @@
 #define TN_INIT_BAD_ARGUMENT 3
 #define TN_INIT_INTERNAL_ERROR 6
 
-// Codes of scanfile.
+// Codes of scanfileutf8 and scanfile.
 #define TN_SCAN_CLEAN 0            // scanned, no signature occurs
 #define TN_SCAN_INFECTED 1         // scanned, result->FoundName names the signature
 #define TN_SCAN_NOT_INITIALISED 2  // initscan was never called or failed
@@ -83,5 +92,6 @@ static_assert(offsetof(TScanFileResult, FoundName) == 1);
 
 extern "C" {
 std::int32_t TN_SSCAN_CALL initscan(const void* table, std::int32_t count);
+std::int32_t TN_SSCAN_CALL scanfileutf8(const char* path, TScanFileResult* result);
 std::int32_t TN_SSCAN_CALL scanfile(const char* path, TScanFileResult* result);
 }

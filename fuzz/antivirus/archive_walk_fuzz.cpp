@@ -20,7 +20,7 @@
 
 #include "matcher.h"
 #include "qrx_virus_walk.h"
-#include "qrx_walk_platform.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ const qrx::engine::Matcher& Engine() {
 
 // The process's own folder: the input as x.zip beside the walk's folder for temporary files.
 struct TScratch {
-  fs::path Root = fs::path(QrxWalkPlatform::TempFolder()) / ("qrx-walk-fuzz-" + std::to_string(::getpid()));
+  fs::path Root = fs::path(QrxPlatform::TempFolder()) / ("qrx-walk-fuzz-" + std::to_string(::getpid()));
   std::string Archive = (Root / "x.zip").string();
   fs::path Temp = Root / "temp";
 

@@ -77,6 +77,10 @@ DWORD ClassKeyCount() {
   return count;
 }
 
+// The database spells its names in Windows-1252; the rows show them in the program's UTF-8.
+const char kToolbarStored[] = "Test Toolbar \xE9t\xE9 \x80";
+const char kToolbar[] = "Test Toolbar été €";
+
 struct TRow {
   TMenace Threat;
   std::string Object, Type, Action;
@@ -93,7 +97,7 @@ class ScanSpywareTest : public ::testing::Test {
   // is no toolbar).
   void LoadDatabase() {
     const std::string file = BhoRecord('H', "header", "", "") + BhoRecord('T', NumberedClsid(1), "", "Unrelated") +
-                             BhoRecord('T', UpperClassId(ToolbarId), "i", "Test Toolbar") +
+                             BhoRecord('T', UpperClassId(ToolbarId), "i", kToolbarStored) +
                              BhoRecord('S', UpperClassId(SpywareId), "i", "Test Spyware") +
                              BhoRecord('t', SpywareId, "i", "Test Spyware again");
     ASSERT_EQ(BhoReadOk, ReadBhoFile(Temp.Write("qrx_bhotb.dat", file)));
@@ -170,18 +174,19 @@ TEST_F(ScanSpywareTest, EachMatchingEntryIsARowAndEveryKeyIsShown) {
   ASSERT_EQ(3u, Rows.size());
   const struct {
     const char* Name;
+    const char* Stored;
     std::string Clsid;
     const char* Type;
-  } expected[] = {{"Test Toolbar", UpperClassId(ToolbarId), "Barre d'outils"},
-                  {"Test Spyware", UpperClassId(SpywareId), "Spyware"},
-                  {"Test Spyware again", UpperClassId(SpywareId), "Spyware"}};
+  } expected[] = {{kToolbar, kToolbarStored, UpperClassId(ToolbarId), "Barre d'outils"},
+                  {"Test Spyware", "Test Spyware", UpperClassId(SpywareId), "Spyware"},
+                  {"Test Spyware again", "Test Spyware again", UpperClassId(SpywareId), "Spyware"}};
   for (const auto& e : expected) {
     const TRow* row = RowNamed(e.Name);
     ASSERT_NE(nullptr, row) << e.Name;
     EXPECT_EQ(SpywareThreat, row->Threat.ThreatKind);
     EXPECT_EQ("", row->Threat.Path);
     EXPECT_EQ(e.Clsid, row->Threat.BhoEntry.Clsid.Str()) << "the threat carries the identifier upper-cased";
-    EXPECT_EQ(e.Name, row->Threat.BhoEntry.DisplayName.Str());
+    EXPECT_EQ(e.Stored, row->Threat.BhoEntry.DisplayName.Str()) << "the threat keeps the record as it is";
     EXPECT_EQ(e.Type, row->Type) << e.Name;
     EXPECT_EQ("supprimer", row->Action);
   }
@@ -229,7 +234,7 @@ TEST_F(ScanSpywareTest, AutomaticRemovalTakesTheServerFilesAndTheKeys) {
 
   ASSERT_EQ(3u, Rows.size());
   const auto rowNumber = [&](const std::string& name) { return std::to_string(RowNamed(name) - Rows.data() + 1); };
-  for (const char* name : {"Test Toolbar", "Test Spyware"}) {
+  for (const char* name : {kToolbar, "Test Spyware"}) {
     ASSERT_NE(nullptr, RowNamed(name));
     EXPECT_EQ("supprimer", RowNamed(name)->Action) << name;
     EXPECT_EQ(1, std::count(Log.begin(), Log.end(), "removed " + rowNumber(name))) << name;
@@ -325,7 +330,7 @@ TEST_F(ScanSpywareTest, StopDuringTheRegistryPhaseSkipsTheRestAndStillShowsTheSu
   // Stopped while the toolbar's key is shown: its entry is no longer compared.
   StopWhen = [&](const std::string& text) { return text == kRegistryStatus + UpperClassId(ToolbarId); };
   Scan("REGISTRYANDFILES");
-  EXPECT_EQ(nullptr, RowNamed("Test Toolbar"));
+  EXPECT_EQ(nullptr, RowNamed(kToolbar));
   ASSERT_GE(Statuses.size(), 2u);
   EXPECT_EQ(kRegistryStatus + UpperClassId(ToolbarId), Statuses[Statuses.size() - 2]);
   EXPECT_EQ(Rows.empty() ? kNothingFound : kFound, Statuses.back());

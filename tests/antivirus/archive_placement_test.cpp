@@ -15,13 +15,14 @@
 
 #include "matcher.h"
 #include "qrx_virus_walk.h"
-#include "qrx_walk_platform.h"
+#include "FileSystem.h"
+#include "TempFolder.h"
 #include "virus_testkit.h"
 
 namespace {
 
 using namespace VirusTestKit;
-using QrxWalkPlatform::kSeparator;
+using QrxPlatform::kSeparator;
 using UnzipTestKit::TextBytes;
 using UnzipTestKit::TTempFolder;
 namespace fs = std::filesystem;
@@ -424,7 +425,7 @@ TEST_F(ArchiveWalkTest, FoldersLeftByAKilledScanGoAtTheFirstArchive) {
   const std::string abandoned = Temp / "TN123", foreign = Temp / "TN456";
   fs::create_directories(abandoned);
   fs::create_directories(foreign);
-  ASSERT_TRUE(UnzipTestKit::WriteFile(abandoned + kSeparator + QrxWalkPlatform::kScratchMarkerName, {}));
+  ASSERT_TRUE(UnzipTestKit::WriteFile(abandoned + kSeparator + QrxPlatform::kScratchMarkerName, {}));
   ASSERT_TRUE(UnzipTestKit::WriteFile(abandoned + kSeparator + "member", CleanText(22)));
   ASSERT_TRUE(UnzipTestKit::WriteFile(foreign + kSeparator + "data", CleanText(23)));
   Plant("a.zip", Zip({DeflatedMember("a.txt", CleanText(24))}));

@@ -2,18 +2,24 @@
 // real engine primed with an EICAR signature.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "FileSystem.h"
+#include "FolderListing.h"
 #include "matcher.h"
 #include "qrx_virus_walk.h"
-#include "qrx_walk_platform.h"
 #include "virus_testkit.h"
 
 namespace {
 
 using namespace VirusTestKit;
-using QrxWalkPlatform::kSeparator;
+using QrxPlatform::kSeparator;
 using UnzipTestKit::TTempFolder;
 namespace fs = std::filesystem;
 
@@ -34,9 +40,12 @@ class VirusWalkTest : public testing::Test {
     }
     return path;
   }
+  // Through the platform layer, so that folders named in any script and of any depth are made.
   void Plant(const std::string& relative, const TBytes& bytes) {
-    fs::create_directories(fs::path(Path(relative)).parent_path());
-    ASSERT_TRUE(UnzipTestKit::WriteFile(Path(relative), bytes));
+    const std::string path = Path(relative);
+    for (std::size_t at = Root.Path().size() + 1; (at = path.find(kSeparator, at)) != std::string::npos; ++at)
+      QrxPlatform::MakeFolder(path.substr(0, at));
+    ASSERT_TRUE(UnzipTestKit::WriteFile(path, bytes));
   }
 
   TVirusScanHooks Hooks() {
@@ -117,6 +126,105 @@ TEST_F(VirusWalkTest, AutomaticRemovalDeletesTheFile) {
   EXPECT_FALSE(fs::exists(Path("eicar.com")));
 }
 
+TEST_F(VirusWalkTest, FindsShowsAndRemovesFilesNamedInAnyScriptAtAnyDepth) {
+  std::string deep;
+  for (char level = 'a'; level < 'g'; ++level) deep += std::string(48, level) + "_папка/";
+  TZipMember utf8Member = DeflatedMember("вирус/病毒😀.com", Eicar());
+  utf8Member.Flags = 0x800;  // the name is UTF-8
+  TZipMember dosMember = DeflatedMember("caf\x82.com", Eicar());  // é in the MS-DOS code pages
+  const struct {
+    const char* Case;
+    std::string Relative;
+    TBytes Content;
+    std::string Member;
+  } rows[] = {
+      {"cyrillic name", "вирус.com", Eicar(), ""},
+      {"cjk name", "病毒.com", Eicar(), ""},
+      {"emoji name", "😀 virus.com", Eicar(), ""},
+      {"inside a folder so named", "папка 病毒 😀/eicar.com", Eicar(), ""},
+      {"archive so named", "архив 病毒.zip", Zip({DeflatedMember("eicar.com", Eicar())}), "eicar.com"},
+      {"member so named", "utf8-names.zip", Zip({utf8Member}), "вирус\\病毒😀.com"},
+      {"member named in the ms-dos code page", "dos-names.zip", Zip({dosMember}), "café.com"},
+      {"past 300 characters", deep + "вирус.com", Eicar(), ""},
+  };
+  for (const auto& row : rows) Plant(row.Relative, row.Content);
+  ASSERT_GT(Path(rows[7].Relative).size(), 300u);
+  Options.AutoDelete = true;
+
+  EXPECT_EQ(8, Walk());
+  EXPECT_EQ(0, NotFullyScanned);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    const auto find = std::find_if(Finds.begin(), Finds.end(), [&](const TVirusFind& f) { return f.ObjectPath == Path(row.Relative); });
+    ASSERT_NE(find, Finds.end());
+    EXPECT_EQ(find->MemberName, row.Member);
+    EXPECT_TRUE(find->Removed);
+    EXPECT_FALSE(UnzipTestKit::PathExists(Path(row.Relative)));
+    const std::string path = Path(row.Relative);
+    const std::size_t name = path.rfind(kSeparator) + 1;
+    if (row.Member.empty()) {
+      EXPECT_TRUE(SawStatus(kScanning + TVirusWalk::DisplayFolder(path.substr(0, name)) + path.substr(name)));
+    }
+  }
+}
+
+bool IsEmptyFolder(const std::string& folder) {
+  QrxPlatform::TFolderListing listing(folder + kSeparator);
+  QrxPlatform::TFolderEntry entry;
+  while (listing.Next(entry))
+    if (entry.Name != "." && entry.Name != "..") return false;
+  return true;
+}
+
+// Points the system's folder for temporary files elsewhere for as long as it lives.
+class TTempFolderVariable {
+ public:
+  explicit TTempFolderVariable(const std::string& folder) {
+#ifdef _WIN32
+    wchar_t wide[1024];
+    ::MultiByteToWideChar(CP_UTF8, 0, folder.c_str(), -1, wide, 1024);
+    ::SetEnvironmentVariableW(L"TMP", wide);
+#else
+    ::setenv("TMPDIR", folder.c_str(), 1);
+#endif
+  }
+  ~TTempFolderVariable() {
+#ifdef _WIN32
+    ::SetEnvironmentVariableW(L"TMP", Saved_.empty() ? nullptr : Saved_.c_str());
+#else
+    ::unsetenv("TMPDIR");
+#endif
+  }
+  TTempFolderVariable(const TTempFolderVariable&) = delete;
+  TTempFolderVariable& operator=(const TTempFolderVariable&) = delete;
+
+ private:
+#ifdef _WIN32
+  std::wstring Saved_ = [] {
+    wchar_t saved[1024] = L"";
+    ::GetEnvironmentVariableW(L"TMP", saved, 1024);
+    return std::wstring(saved);
+  }();
+#endif
+};
+
+TEST_F(VirusWalkTest, UnpacksArchivesUnderATemporaryFolderNamedInAnyScript) {
+  const std::string profileTemp = Temp / "Пользователь 病毒 😀";
+  ASSERT_TRUE(QrxPlatform::MakeFolder(profileTemp));
+  const TTempFolderVariable variable(profileTemp);
+  Options.TempFolder.clear();  // the system's, as the program takes it
+  Plant("archive.zip", Zip({DeflatedMember("eicar.com", Eicar())}));
+  bool unpackedThere = false;  // the member's status comes with its scratch folder made
+  OnStatus = [&](const std::string&) { unpackedThere = unpackedThere || !IsEmptyFolder(profileTemp); };
+
+  EXPECT_EQ(1, Walk());
+  EXPECT_EQ(0, NotFullyScanned);
+  ASSERT_EQ(1u, Finds.size());
+  EXPECT_EQ("eicar.com", Finds[0].MemberName);
+  EXPECT_TRUE(unpackedThere);
+  EXPECT_TRUE(IsEmptyFolder(profileTemp));
+}
+
 TEST(DisplayFolderTest, ShortensLongFoldersToTheirHeadAndTail) {
   const std::string s(1, kSeparator);
   EXPECT_EQ("C:" + s + "WINDOWS" + s, TVirusWalk::DisplayFolder("C:" + s + "WINDOWS"));
@@ -127,6 +235,20 @@ TEST(DisplayFolderTest, ShortensLongFoldersToTheirHeadAndTail) {
   const std::string shown = TVirusWalk::DisplayFolder(f58);
   EXPECT_EQ(64u, shown.size());
   EXPECT_EQ(f58.substr(0, 40) + s + "..." + s + f58.substr(f58.size() - 18) + s, shown);
+}
+
+TEST(DisplayFolderTest, CountsCharactersNotBytes) {
+  const std::string s(1, kSeparator);
+  const auto repeated = [](const std::string& character, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += character;
+    return text;
+  };
+  // 57 characters, 111 bytes: short enough as it is.
+  const std::string f57 = "C:" + s + repeated("ж", 54);
+  EXPECT_EQ(f57 + s, TVirusWalk::DisplayFolder(f57));
+  const std::string f59 = "C:" + s + repeated("ж", 55) + "😀";
+  EXPECT_EQ("C:" + s + repeated("ж", 37) + s + "..." + s + repeated("ж", 17) + "😀" + s, TVirusWalk::DisplayFolder(f59));
 }
 
 TEST(ArchiveNameTest, OnlyTheLastExtensionCounts) {

@@ -87,6 +87,8 @@ class TSteeredFactory : public TScanWorkerFactory {
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // Handles the messages that are waiting, for about `ms` milliseconds.
 void PumpFor(DWORD ms);
+// What a window shows, as the system hands it to any program (GetWindowTextW).
+std::wstring WindowTextOf(HWND window);
 
 // The main window opened in this process, with recorded services and steered workers.
 class MainWindowTest : public ::testing::Test {
@@ -94,7 +96,7 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    Application.Initialize(GetModuleHandleA(nullptr));
+    Application.Initialize(GetModuleHandleW(nullptr));
     Application.SetTitle("Quorvex");
   }
 
@@ -114,8 +116,8 @@ class MainWindowTest : public ::testing::Test {
 
   // A click: a press and a release on the control.
   void ClickLink(const TWindow& link) {
-    SendMessageA(link.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-    SendMessageA(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    SendMessageW(link.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    SendMessageW(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
   }
 
   bool WaitForBoxes(size_t count) { return PumpUntil([&] { return Services.Boxes.size() >= count; }); }

@@ -32,9 +32,7 @@ TEST_F(MainWindowTest, OpensIdleWithItsDefaults) {
   // The task bar button is the application window's, named by the application title.
   HWND owner = GetWindow(Form->Handle(), GW_OWNER);
   EXPECT_EQ(Application.Window(), owner);
-  char title[32] = "";
-  GetWindowTextA(owner, title, sizeof title);
-  EXPECT_STREQ("Quorvex", title);
+  EXPECT_EQ(L"Quorvex", WindowTextOf(owner));
   EXPECT_TRUE(IsWindowVisible(owner));
   EXPECT_EQ(TFormQuorvex::TState::Idle, Form->State());
   EXPECT_TRUE(Form->buttonGo->Visible());
@@ -95,7 +93,7 @@ TEST_P(SkinTest, LookIsOnBelowVersionSixOnly) {
   EXPECT_EQ(GetParam().Skinned, Form->buttonGo->Skinned());
   EXPECT_EQ(GetParam().Skinned, Form->Button2->Skinned());
   EXPECT_EQ(GetParam().Skinned ? BS_OWNERDRAW : BS_PUSHBUTTON,
-            GetWindowLongA(Form->Button1->Handle(), GWL_STYLE) & BS_TYPEMASK);
+            GetWindowLongW(Form->Button1->Handle(), GWL_STYLE) & BS_TYPEMASK);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, SkinTest,
@@ -275,14 +273,14 @@ TEST_F(MainWindowTest, LinksOpenOnAPressAndAReleaseOnThemOnly) {
   Open();
   for (const TWindow* link : {static_cast<const TWindow*>(Form->URLLabel1.get()), static_cast<const TWindow*>(Form->Image3.get())}) {
     HWND h = link->Handle();
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    SendMessageA(Form->Label1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(-40, 300));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageW(Form->Label1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(-40, 300));
     EXPECT_TRUE(Services.OpenedPages.empty());
-    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(1u, Services.OpenedPages.size());
     EXPECT_NE(h, GetCapture());
     Services.OpenedPages.clear();
@@ -326,7 +324,7 @@ TEST_F(MainWindowTest, AnythingAHandedOverItemThrowsIsReportedOnTheUiThread) {
   for (const auto& [raise, text] : cases) {
     SCOPED_TRACE(text);
     Services.Boxes.clear();
-    EXPECT_EQ(1, SendMessageA(Application.HandOverWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(&raise)))
+    EXPECT_EQ(1, SendMessageW(Application.HandOverWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(&raise)))
         << "the item ran";
     ASSERT_EQ(1u, Services.Boxes.size());
     EXPECT_EQ(text, Services.Boxes[0].Text);
@@ -385,7 +383,7 @@ class UpdateNoticeDateTest : public MainWindowTest, public ::testing::WithParamI
   static void CALLBACK CloseNoticeIfShown(HWND, UINT, UINT_PTR, DWORD) {
     if (MiseAJourDlg != nullptr && MiseAJourDlg->Showing()) {
       Shown = true;
-      SendMessageA(MiseAJourDlg->Handle(), WM_CLOSE, 0, 0);
+      SendMessageW(MiseAJourDlg->Handle(), WM_CLOSE, 0, 0);
     }
   }
 };
@@ -395,7 +393,7 @@ TEST_P(UpdateNoticeDateTest, ShownOnlyAfterTheFirstOfApril2008) {
   Open();
   Shown = false;
   UINT_PTR timer = SetTimer(nullptr, 0, 30, &CloseNoticeIfShown);
-  SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  SendMessageW(Form->Handle(), WM_CLOSE, 0, 0);
   KillTimer(nullptr, timer);
   EXPECT_EQ(GetParam().Notice, Shown);
   EXPECT_FALSE(IsWindow(Form->Handle()));
@@ -429,7 +427,7 @@ TEST_F(MainWindowTest, ClosingDuringAScanLeavesNoWorkerAtTheWindow) {
   ASSERT_TRUE(PumpUntil([&] { return Steered.LastVirus->Applied > 2 && Steered.LastSpyware->Applied > 2; }));
 
   const DWORD start = GetTickCount();
-  SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  SendMessageW(Form->Handle(), WM_CLOSE, 0, 0);
   EXPECT_LT(GetTickCount() - start, 1500u);
   EXPECT_FALSE(IsWindow(Form->Handle()));
   // The workers were stopped and released while closing: nothing of theirs is left to run.
@@ -444,8 +442,8 @@ TEST_F(MainWindowTest, ClosingDuringAScanLeavesNoWorkerAtTheWindow) {
 TEST_F(MainWindowTest, CloseQueuedBehindTheScanButtonStartsNoScan) {
   Services.Today = {2008, 1, 1};
   Open();
-  PostMessageA(Form->buttonGo->Handle(), BM_CLICK, 0, 0);
-  PostMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  PostMessageW(Form->buttonGo->Handle(), BM_CLICK, 0, 0);
+  PostMessageW(Form->Handle(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(Form->Handle()); }));
   PumpFor(50);
   EXPECT_TRUE(Steered.VirusModes.empty());
@@ -474,7 +472,7 @@ class CloseDuringAScanTest : public MainWindowTest {
     Workers->LastSpyware->Stop();
     if (Workers->LastVirus->Finished() && Workers->LastSpyware->Finished()) {
       WorkersEndedUnderNotice = true;
-      SendMessageA(MiseAJourDlg->Handle(), WM_CLOSE, 0, 0);
+      SendMessageW(MiseAJourDlg->Handle(), WM_CLOSE, 0, 0);
     }
   }
 };
@@ -485,7 +483,7 @@ TEST_F(CloseDuringAScanTest, NoEndOfScanBoxOverTheUpdateNotice) {
   ASSERT_TRUE(PumpUntil([&] { return Steered.LastVirus->Applied > 2 && Steered.LastSpyware->Applied > 2; }));
   Workers = &Steered;
   UINT_PTR timer = SetTimer(nullptr, 0, 30, &EndWorkersUnderTheNotice);
-  SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+  SendMessageW(Form->Handle(), WM_CLOSE, 0, 0);
   KillTimer(nullptr, timer);
   EXPECT_TRUE(NoticeSeen);
   EXPECT_TRUE(WorkersEndedUnderNotice);
@@ -497,12 +495,12 @@ TEST_F(CloseDuringAScanTest, NoEndOfScanBoxOverTheUpdateNotice) {
 // The update notice has a fixed single border, and its caption shows the product's icon.
 TEST_F(MainWindowTest, UpdateNoticeHasASingleFixedBorderAndAnIcon) {
   Open();
-  const LONG_PTR style = GetWindowLongPtrA(Notice->Handle(), GWL_STYLE);
-  const LONG_PTR exStyle = GetWindowLongPtrA(Notice->Handle(), GWL_EXSTYLE);
+  const LONG_PTR style = GetWindowLongPtrW(Notice->Handle(), GWL_STYLE);
+  const LONG_PTR exStyle = GetWindowLongPtrW(Notice->Handle(), GWL_EXSTYLE);
   EXPECT_EQ(WS_CAPTION, style & WS_CAPTION);
   EXPECT_EQ(0, style & WS_THICKFRAME);
   EXPECT_EQ(0, exStyle & WS_EX_DLGMODALFRAME);
-  EXPECT_NE(0, SendMessageA(Notice->Handle(), WM_GETICON, ICON_BIG, 0));
+  EXPECT_NE(0, SendMessageW(Notice->Handle(), WM_GETICON, ICON_BIG, 0));
 }
 
 }  // namespace

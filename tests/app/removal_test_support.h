@@ -7,6 +7,21 @@
 #include <fstream>
 #include <string>
 
+// UTF-16 of a UTF-8 text, by the system's own conversion rather than the program's.
+inline std::wstring WideOf(const std::string& utf8) {
+  std::wstring wide(utf8.size() + 1, L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), wide.data(),
+                                  static_cast<int>(wide.size())));
+  return wide;
+}
+
+inline std::filesystem::path PathOfUtf8(const std::string& utf8) { return std::filesystem::path(WideOf(utf8)); }
+
+inline std::string Utf8Of(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 // A folder of its own per process under the temp folder, removed with what is left in it.
 class TScratchFolder {
  public:
@@ -20,19 +35,22 @@ class TScratchFolder {
     std::error_code ignored;
     std::filesystem::remove_all(Path_, ignored);
   }
-  // Writes a small file and returns its full path.
+  // Writes a small file and returns its full path; `name` is UTF-8, as the path returned.
   std::string File(const std::string& name) const {
-    const std::filesystem::path file = Path_ / name;
+    const std::filesystem::path file = Path_ / PathOfUtf8(name);
+    std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << "QRX";
-    return file.string();
+    return Utf8Of(file);
   }
-  std::string PathOf(const std::string& name) const { return (Path_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return Utf8Of(Path_ / PathOfUtf8(name)); }
 
  private:
   std::filesystem::path Path_;
 };
 
-inline bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool FileExists(const std::string& path) {
+  return GetFileAttributesW(WideOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 inline bool ClassKeyExists(const std::string& clsid) {
   HKEY key;
@@ -54,9 +72,11 @@ inline void SeedKey(const std::string& name, const std::string& subkeys = "", co
   std::string path = "CLSID\\" + name;
   if (!subkeys.empty()) path += "\\" + subkeys;
   RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  if (value != nullptr)
-    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                   static_cast<DWORD>(value->size() + 1));
+  if (value != nullptr) {
+    const std::wstring text = WideOf(*value);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
   RegCloseKey(key);
 }
 

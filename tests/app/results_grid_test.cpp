@@ -83,17 +83,17 @@ class ResultsGridTest : public MainWindowTest {
     return Form->AddThreatRow(FileThreat(path), path, "Virus Test.A", action);
   }
   void Tick(int row) { Grid().SetTicked(kCheck, row, true); }
-  void PressRemoval() { SendMessageA(Form->buttonSupprimer->Handle(), BM_CLICK, 0, 0); }
+  void PressRemoval() { SendMessageW(Form->buttonSupprimer->Handle(), BM_CLICK, 0, 0); }
   // Clicks the grid at a point of its client area, as the mouse would.
   void ClickAt(POINT at) {
-    SendMessageA(Grid().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-    SendMessageA(Grid().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(Grid().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    SendMessageW(Grid().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
   }
   POINT CentreOf(int col, int row) {
     const RECT r = Grid().CellRect(col, row);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  void Key(WPARAM key) { SendMessageA(Grid().Handle(), WM_KEYDOWN, key, 0); }
+  void Key(WPARAM key) { SendMessageW(Grid().Handle(), WM_KEYDOWN, key, 0); }
 
   TScratchFolder Scratch{"qrx-grid"};
 };
@@ -321,9 +321,9 @@ TEST_F(ResultsGridTest, KeyboardAndWheelScrollAndTheSpaceBarTicks) {
   Open();
   for (int n = 1; n <= 30; ++n) AddFile(Numbered(n));
   EXPECT_EQ(1, Grid().TopRow());
-  SendMessageA(Grid().Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  SendMessageW(Grid().Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
   EXPECT_EQ(4, Grid().TopRow());
-  SendMessageA(Grid().Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  SendMessageW(Grid().Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
   EXPECT_EQ(1, Grid().TopRow());
   Key(VK_DOWN);
   Key(VK_DOWN);
@@ -337,11 +337,11 @@ TEST_F(ResultsGridTest, KeyboardAndWheelScrollAndTheSpaceBarTicks) {
   EXPECT_GE(Grid().FocusRow(), Grid().TopRow());
   Key(VK_END);
   EXPECT_EQ(30, Grid().FocusRow());
-  SendMessageA(Grid().Handle(), WM_VSCROLL, SB_TOP, 0);
+  SendMessageW(Grid().Handle(), WM_VSCROLL, SB_TOP, 0);
   EXPECT_EQ(1, Grid().TopRow());
-  SendMessageA(Grid().Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  SendMessageW(Grid().Handle(), WM_VSCROLL, SB_BOTTOM, 0);
   const int bottom = Grid().TopRow();
-  SendMessageA(Grid().Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+  SendMessageW(Grid().Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
   EXPECT_EQ(bottom, Grid().TopRow());  // no scrolling past the last row
   EXPECT_LE(Grid().CellRect(kCheck, 30).bottom, Grid().ClientSize().cy);
   // The columns are a little wider than the window: the arrows scroll them sideways.

@@ -33,6 +33,18 @@ TEST_F(SpywareRemovalTest, ServerFileAndWholeClassKeyGo) {
   EXPECT_FALSE(ClassKeyExists(Clsid));
 }
 
+TEST_F(SpywareRemovalTest, ServerFileNamedInAnyScriptGoes) {
+  for (const char* name : {"données\\шпион.dll", "間諜\\😀 espion.dll"}) {
+    SCOPED_TRACE(name);
+    const std::string server = Scratch.File(name);
+    ASSERT_TRUE(FileExists(server));
+    SeedClass(server);
+    EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+    EXPECT_FALSE(FileExists(server));
+    EXPECT_FALSE(ClassKeyExists(Clsid));
+  }
+}
+
 TEST_F(SpywareRemovalTest, WithoutInProcServer32OnlyTheKeyGoes) {
   const std::string bystander = Scratch.File("autre.dll");
   SeedKey(Clsid, "LocalServer32", &bystander);

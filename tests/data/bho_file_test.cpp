@@ -58,6 +58,7 @@ TEST_F(BhoFileTest, EntriesAreDecodedAndKeptWhole) {
   EXPECT_EQ(Slot(1).Clsid.Str(), clsid);
   EXPECT_EQ(Slot(1).Info.Str(), "Info text");
   EXPECT_EQ(Slot(1).DisplayName.Str(), "Toolbar \xE9");
+  EXPECT_EQ(BhoDisplayName(Slot(1)), "Toolbar é") << "shown in UTF-8";
   EXPECT_EQ(Slot(1).Spare, 0x7E);
   EXPECT_TRUE(IsToolbar(Slot(1)));
   EXPECT_FALSE(IsToolbar(Slot(2))) << "only an upper-case T is a toolbar";

@@ -9,16 +9,18 @@
 #include <string_view>
 #include <vector>
 
+#include "qrx_console.h"
 #include "qrx_datakeys.h"
 
-// A fresh folder for one test, removed with everything in it afterwards.
+// A fresh folder for one test, removed with everything in it afterwards. Paths are UTF-8, as the
+// program holds them.
 class TTempDir {
  public:
   TTempDir();
   ~TTempDir();
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
-  std::string operator/(std::string_view name) const { return (Path_ / name).string(); }
+  std::string operator/(std::string_view name) const { return Utf8FromPath(Path_ / PathFromUtf8(name)); }
   // Writes `bytes` to the file `name` of the folder and returns its path.
   std::string Write(std::string_view name, const std::string& bytes) const;
 
@@ -27,11 +29,11 @@ class TTempDir {
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(PathFromUtf8(path), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

@@ -238,10 +238,11 @@ TEST_F(LoaderTest, ScanFileWithEngineMapsTheVerdict) {
       {"found with code 0", 0, 1, "Sig", -1, true, true, "Sig"},
       {"found byte other than 1", 1, 2, "Sig", -1, true, false, ""},
       {"name length over 64", 1, 1, std::string(64, 'N'), 200, true, true, std::string(64, 'N')},
+      {"Windows-1252 name, in UTF-8 for the program", 1, 1, "Virus \xC7" "a \x80", -1, true, true, "Virus Ça €"},
       {"cannot open", 4, 1, "Sig", -1, false, false, "untouched"},
       {"negative code", -5, 1, "Sig", -1, false, false, "untouched"},
   };
-  const std::string path = "C:\\Dossier \xE9t\xE9\\fichier.exe";
+  const std::string path = "C:\\Dossier été\\вирус 病毒 😈.exe";  // UTF-8, as the engine takes it
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     Engine->ScanAnswer = c.Answer;
@@ -270,10 +271,11 @@ TEST_F(LoaderTest, DefaultDataFromTheProgramFolderPrimeTheRealEngine) {
   EXPECT_GE(FilledSignatureSlots(), 2);
 
   const std::string eicar = R"(X5O!P%@AP[4\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*)";
-  Dir.Write("eicar.com", eicar);
+  const std::string eicarName = "вирус 病毒 😈.com";  // any name reaches the engine
+  Dir.Write(eicarName, eicar);
   Dir.Write("clean.txt", "nothing to see here");
   TVirusInfo infected, clean;
-  ASSERT_TRUE(ScanFileWithEngine(Dir / "eicar.com", infected));
+  ASSERT_TRUE(ScanFileWithEngine(Dir / eicarName, infected));
   EXPECT_TRUE(infected.Infected);
   EXPECT_EQ(infected.VirusName, "EICAR-Test-File");
   ASSERT_TRUE(ScanFileWithEngine(Dir / "clean.txt", clean));

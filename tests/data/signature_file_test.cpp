@@ -56,6 +56,18 @@ TEST_F(SignatureFileTest, MissingOrUnreadableFileFailsAndReleasesTheTable) {
   }
 }
 
+// The program's folder may lie under a user name in any script: the files are opened by their
+// UTF-8 paths.
+TEST_F(SignatureFileTest, FilesNamedInAnyScriptLoad) {
+  for (const char* name : {"подписи.DAT", "病毒 😈.DAT"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(LoadSignatureFile(Dir.Write(name, SignatureFile({{"A", "41"}, {"B", "42"}}))));
+    EXPECT_EQ(SignatureCount(), 2);
+    EXPECT_TRUE(AppendSignatureFile(Dir.Write(std::string("2 ") + name, SignatureFile({{"C", "43"}}))));
+    EXPECT_EQ(SignatureCount(), 3);
+  }
+}
+
 TEST_F(SignatureFileTest, RecordsAreUnscrambledWithComputedPairCount) {
   ASSERT_TRUE(LoadSignatureFile(Dir.Write("QRX_SIG.DAT", SignatureFile({{"Virus.One", "4D5A??90"}, {"Odd", "4d5"}}))));
   ASSERT_EQ(SignatureCount(), 2);

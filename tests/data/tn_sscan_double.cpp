@@ -21,7 +21,7 @@ extern "C" std::int32_t __stdcall initscan(const void* table, std::int32_t count
 }
 
 #ifndef QRX_DOUBLE_WITHOUT_SCANFILE
-extern "C" std::int32_t __stdcall scanfile(const char* path, unsigned char* result) {
+extern "C" std::int32_t __stdcall scanfileutf8(const char* path, unsigned char* result) {
   ++State.ScanCalls;
   std::strncpy(State.Path, path, sizeof State.Path - 1);
   State.ResultPrepared = result[0] == 0 && result[1] == 0;

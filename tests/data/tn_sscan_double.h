@@ -1,6 +1,7 @@
 #pragma once
-// A stand-in for TN_SSCAN.DLL: it records what the program hands to initscan and scanfile and
-// answers as the test tells it. The test reaches its state through the EngineDoubleState export.
+// A stand-in for TN_SSCAN.DLL: it records what the program hands to initscan and scanfileutf8
+// and answers as the test tells it. The test reaches its state through the EngineDoubleState
+// export. It has no scanfile: the program must not call the single-byte export.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,7 +13,7 @@ struct TEngineDoubleState {
   unsigned char FirstRecord[321];  // slot 1 and slot `Count`, copied during the call
   unsigned char LastRecord[321];
   std::int32_t InitAnswer;
-  // scanfile
+  // scanfileutf8
   int ScanCalls;
   char Path[1024];  // the path up to its NUL
   bool ResultPrepared;  // Found 0 and an empty FoundName on entry

@@ -1,16 +1,18 @@
 // Helpers shared by the engine tests: signature tables and files on disk.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "File.h"
+#include "FileSystem.h"
+#include "TempFolder.h"
 #include "tn_sscan.h"
 
 namespace qrx::engine::test {
@@ -36,38 +38,64 @@ inline std::vector<TSignatureEntry> makeTable(const std::vector<Sig>& sigs) {
 
 inline std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-// A scratch folder under the system's temporary folder, removed with everything in it.
+// A scratch folder under the system's temporary folder, removed with everything in it. Paths
+// are UTF-8, as the engine takes them.
 class TempDir {
  public:
-  TempDir() {
-    // Random per process, so that test programs running side by side never share a folder.
-    static const unsigned processTag = std::random_device{}();
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("qrx-engine-test-" + std::to_string(processTag) + "-" + std::to_string(++counter));
-    std::filesystem::create_directories(path_);
+  TempDir() : path_(QrxPlatform::MakeTempFolder()) {
+    if (path_.empty()) throw std::runtime_error("cannot make a scratch folder");
   }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempDir() { QrxPlatform::RemoveTree(path_); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
+  // Writes the file `name`, a path inside the folder whose folders ("/" between them) are made
+  // as needed, and returns its full path.
   std::string write(const std::string& name, const std::vector<std::uint8_t>& content) const {
-    const std::filesystem::path file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-    return file.string();
+    std::string file = path_;
+    for (std::size_t at = 0; at <= name.size();) {
+      const std::size_t end = std::min(name.find('/', at), name.size());
+      file += QrxPlatform::kSeparator + name.substr(at, end - at);
+      if (end < name.size()) QrxPlatform::MakeFolder(file);  // false when it is there already
+      at = end + 1;
+    }
+    QrxPlatform::TFile out;
+    if (out.Create(file)) out.Write(content.data(), content.size());
+    return file;
   }
-  std::string path() const { return path_.string(); }
+  std::string path() const { return path_; }
 
  private:
-  std::filesystem::path path_;
+  std::string path_;
 };
 
 inline constexpr std::string_view kEicar =
     "X5O!P%@AP[4\\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*";
+
+// Five folders of 60 characters each (under the 255 a name may have), ending with "/": a file
+// inside lies past the 260 characters of a short Windows path.
+inline std::string deepFolders() {
+  std::string deep;
+  for (char folder = 'a'; folder <= 'e'; ++folder) deep += std::string(60, folder) + "/";
+  return deep;
+}
+
+// Files in other scripts than Latin, in a folder so named and at the end of a long path: each
+// must scan like any other. Paths are relative, with "/" between folders.
+struct NamedFile {
+  const char* label;
+  std::string path;
+};
+
+inline std::vector<NamedFile> filesNamedInAnyScript() {
+  return {
+      {"Cyrillic", "вирус.com"},
+      {"CJK", "病毒.com"},
+      {"emoji", "😈.com"},
+      {"in a folder of such a name", "папка 病毒 😈/eicar.com"},
+      {"past 260 characters", deepFolders() + "eicar.com"},
+  };
+}
 
 inline std::string hexOf(std::string_view text) {
   static const char* digits = "0123456789ABCDEF";

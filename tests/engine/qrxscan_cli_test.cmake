@@ -1,6 +1,10 @@
 # Runs the real qrxscan (under Wine in the Windows build) on a small folder tree and checks
 # its lines and exit codes. Arguments: -DQRXSCAN=exe [-DEMULATOR=runner] -DWORK=scratch-folder
 # [-DDATA_DIR=folder with the program's default QRX_SIG.DAT, which signs the EICAR file]
+
+# Wine reads a program's command line in the locale's character set: the names go as UTF-8.
+set(ENV{LC_ALL} C.UTF-8)
+
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/tree/sub/deeper)
 string(ASCII 88 53 79 33 80 37 64 65 80 91 52 92 80 90 88 53 52 40 80 94 41 55 67 67 41 55 125 36 EICAR_HEAD)
@@ -44,6 +48,36 @@ expect("clean files are not listed" NOT out MATCHES "clean.txt|empty.bin")
 expect("signature summary" out MATCHES "# signatures: 3 used, 1 ignored")
 expect("the ignored signature is named by its line" err MATCHES "sigs.txt:5: signature ignored: no piece with two exact bytes")
 expect("file summary" out MATCHES "# files: 4 scanned, 2 infected, 0 not scanned")
+
+# Names in any script, a folder so named and a path past 260 characters, given as arguments
+# and met in the walk: each is found and printed whole, as UTF-8 bytes in a file. The
+# signature's name, Windows-1252 like the records' texts, is printed in UTF-8 too.
+set(deep "")
+foreach(letter a b c d e)
+  string(REPEAT ${letter} 60 folder)
+  string(APPEND deep "${folder}/")
+endforeach()
+set(named "вирус.com" "病毒.com" "😈.com" "папка 病毒 😈/eicar.com" "${deep}eicar.com")
+foreach(name IN LISTS named)
+  file(WRITE "${WORK}/named/${name}" "${EICAR}")
+endforeach()
+string(ASCII 199 c_cedilla)
+file(WRITE ${WORK}/подписи.txt "EICAR-${c_cedilla}a\t${EICAR_HEX}\n")
+execute_process(COMMAND ${EMULATOR} ${QRXSCAN} -s подписи.txt named папка-нет "named/вирус.com"
+                WORKING_DIRECTORY ${WORK} OUTPUT_FILE ${WORK}/named.out ERROR_VARIABLE err RESULT_VARIABLE code)
+file(READ ${WORK}/named.out out)
+string(REPLACE "\r" "" out "${out}")
+message(STATUS "qrxscan on names in any script -> ${code}\n${out}${err}")
+expect("names in any script: infected, exit 1" code EQUAL 1)
+foreach(name IN LISTS named)
+  string(REPLACE "/" "[/\\\\]" shown "named/${name}")
+  expect("${name} found and named" out MATCHES "(^|\n)${shown}\tEICAR-Ça\n")
+endforeach()
+string(REGEX MATCHALL "named[/\\\\]вирус.com\t" hits "${out}")
+list(LENGTH hits hits)
+expect("a file given by its name, found in the walk and as an argument" hits EQUAL 2)
+expect("a missing path named in the message" err MATCHES "папка-нет")
+expect("names in any script: summary" out MATCHES "# signatures: 1 used, 0 ignored\n# files: 6 scanned, 6 infected, 1 not scanned")
 
 run_qrxscan(out code -q -s sigs.txt clean-only.txt)
 expect("clean file must exit 0" code EQUAL 0)

@@ -88,6 +88,24 @@ TEST(TnSscan, BadTablesAndArguments) {
   EXPECT_EQ(scanfile(dir.path().c_str(), &r), TN_SCAN_CANNOT_OPEN);  // a folder
 }
 
+// scanfileutf8 keeps scanfile's contract and reaches any name; natively both take the bytes.
+TEST(TnSscan, Utf8EntryPointReachesEveryName) {
+  const auto table = test::makeTable({{"EICAR-Test-File", test::hexOf(kEicar)}});
+  ASSERT_EQ(initscan(table.data(), 1), TN_INIT_OK);
+  TempDir dir;
+  TScanFileResult r = preparedResult();
+  EXPECT_EQ(scanfileutf8(nullptr, &r), TN_SCAN_BAD_ARGUMENT);
+  EXPECT_EQ(scanfileutf8("", &r), TN_SCAN_BAD_ARGUMENT);
+  EXPECT_EQ(scanfileutf8(dir.path().c_str(), &r), TN_SCAN_CANNOT_OPEN);
+  for (const test::NamedFile& file : test::filesNamedInAnyScript()) {
+    SCOPED_TRACE(file.label);
+    const std::string path = dir.write(file.path, test::bytes(kEicar));
+    r = preparedResult();
+    EXPECT_EQ(scanfileutf8(path.c_str(), &r), TN_SCAN_INFECTED) << path;
+    EXPECT_EQ(foundName(r), "EICAR-Test-File");
+  }
+}
+
 // Garbage everywhere, every length byte at its maximum: nothing is read past a field, the
 // unusable signatures are skipped and the usable ones still work.
 TEST(TnSscan, GarbageRecordsAreSkipped) {

@@ -2,9 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "GridProtocol.h"
-
+#include "WideText.h"
 
 void TChecks::Expect(bool passed, const std::string& what) {
   std::printf("%s - %s\n", passed ? "ok" : "not ok", what.c_str());
@@ -27,17 +28,17 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 std::string TextOf(HWND window) {
-  char text[512] = "";
+  wchar_t text[512] = L"";
   // WM_GETTEXT reaches the other process's window; GetWindowText would not for controls.
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+  SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
                       nullptr);
-  return text;
+  return QrxPlatform::Utf8(text);
 }
 
 std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
+  wchar_t name[64] = L"";
+  GetClassNameW(window, name, std::size(name));
+  return QrxPlatform::Utf8(name);
 }
 
 namespace {
@@ -65,17 +66,25 @@ HWND Find(HWND parent, const std::string& text) {
   return found.empty() ? nullptr : found.front();
 }
 
+HWND FindTopWindow(const char* className, const char* caption) {
+  const std::wstring wideClass = className != nullptr ? QrxPlatform::Wide(className) : L"";
+  const std::wstring wideCaption = caption != nullptr ? QrxPlatform::Wide(caption) : L"";
+  return FindWindowW(className != nullptr ? wideClass.c_str() : nullptr,
+                     caption != nullptr ? wideCaption.c_str() : nullptr);
+}
+
 HWND WaitForTopWindow(const char* className, const char* caption, DWORD timeoutMs) {
   HWND window = nullptr;
-  WaitFor([&] { return (window = FindWindowA(className, caption)) != nullptr && IsWindowVisible(window); }, timeoutMs);
+  WaitFor([&] { return (window = FindTopWindow(className, caption)) != nullptr && IsWindowVisible(window); },
+          timeoutMs);
   return window;
 }
 
-void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 // A click is a press and a release on the control.
 void ClickLink(HWND link) {
-  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
 std::string MessageBoxText(HWND box) {
@@ -126,11 +135,11 @@ bool Capture(HWND window, const std::string& file) {
 namespace {
 
 bool RunXdotool(const std::string& arguments) {
-  std::string command = "start.exe /wait /unix /usr/bin/xdotool " + arguments;
-  STARTUPINFOA startup{};
+  std::wstring command = QrxPlatform::Wide("start.exe /wait /unix /usr/bin/xdotool " + arguments);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                       &process))
     return false;
   const bool ended = WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
@@ -173,7 +182,8 @@ bool TGridRow::LooksRemoved() const {
 
 namespace {
 
-// The grid's answer arrives at a message-only window of ours while the read message is sent.
+// The grid's answer arrives at a message-only window of ours while the read message is sent:
+// its UTF-8 bytes as they came.
 std::string GridAnswer;
 
 LRESULT CALLBACK ReceiveGridAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -182,17 +192,17 @@ LRESULT CALLBACK ReceiveGridAnswer(HWND window, UINT message, WPARAM wParam, LPA
     if (data->dwData == kGridReadTag) GridAnswer.assign(static_cast<const char*>(data->lpData), data->cbData);
     return TRUE;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 HWND GridReceiver() {
   static HWND receiver = [] {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = &ReceiveGridAnswer;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "QrxGridReader";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QrxGridReader";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   }();
   return receiver;
 }
@@ -224,10 +234,10 @@ TGridRow ParseGridRow(HWND grid, const std::vector<std::string>& fields) {
 }  // namespace
 
 std::vector<TGridRow> ReadGrid(HWND grid) {
-  static const UINT readMessage = RegisterWindowMessageA(kGridReadMessage);
+  static const UINT readMessage = RegisterWindowMessageW(kGridReadMessage);
   GridAnswer.clear();
   DWORD_PTR answered = 0;
-  if (!SendMessageTimeoutA(grid, readMessage, reinterpret_cast<WPARAM>(GridReceiver()), 0, SMTO_ABORTIFHUNG, 10000,
+  if (!SendMessageTimeoutW(grid, readMessage, reinterpret_cast<WPARAM>(GridReceiver()), 0, SMTO_ABORTIFHUNG, 10000,
                            &answered) ||
       answered == 0)
     return {};
@@ -242,13 +252,15 @@ std::vector<TGridRow> ReadGrid(HWND grid) {
 }
 
 TProgram::TProgram(const std::string& exe, const std::string& arguments) {
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   std::string command = "\"";
   command += ToWindowsPath(exe);
   command += '"';
   if (!arguments.empty()) command += " " + arguments;
-  Started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Process_);
+  std::wstring wideCommand = QrxPlatform::Wide(command);
+  Started_ =
+      CreateProcessW(nullptr, wideCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Process_);
 }
 
 TProgram::~TProgram() {

@@ -1,6 +1,8 @@
 #pragma once
 // What the drivers of the real Quorvex.exe share: checks that print one line each, waiting,
 // finding windows of another process by caption and text, pressing buttons, capturing.
+// Texts are UTF-8 here, as in the program; they are read from the windows through the W
+// functions.
 #include <windows.h>
 
 #include <array>
@@ -30,6 +32,8 @@ std::vector<HWND> Descendants(HWND parent);
 // The descendants of `parent` whose text is `text`, in creation order.
 std::vector<HWND> ByText(HWND parent, const std::string& text);
 HWND Find(HWND parent, const std::string& text);
+// A top-level window by class name and caption, either of which may be nullptr (any).
+HWND FindTopWindow(const char* className, const char* caption);
 HWND WaitForTopWindow(const char* className, const char* caption, DWORD timeoutMs);
 void Press(HWND button);
 void ClickLink(HWND link);

@@ -2,7 +2,9 @@
 // with twelve threats in its grid (its /rows switch), rows are ticked with real mouse clicks on
 // their checkboxes (xdotool on the X display), the grid is scrolled with the wheel, the removal
 // button is clicked, and the grid is read back from this process (GridProtocol.h) while the
-// files and registry keys are checked on disk and in the prefix's registry.
+// files and registry keys are checked on disk and in the prefix's registry. The first threat's
+// file has a name in several scripts, in folders named so too: its row must come back byte for
+// byte as given, and its removal find the file.
 //
 // Usage: qrx_grid_driver <Quorvex_rows.exe> <scratch folder>
 // Prints one line per check ("ok - ..." or "not ok - ...") and exits with 1 when a check failed.
@@ -10,11 +12,17 @@
 #include <filesystem>
 #include <fstream>
 
+#include "WideText.h"
 #include "driver_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Paths go through the wide form to and from the file system, and are UTF-8 in the rows file
+// and in the grid.
+fs::path PathFromUtf8(const std::string& utf8) { return fs::path(QrxPlatform::Wide(utf8)); }
+std::string Utf8Of(const fs::path& path) { return QrxPlatform::Utf8(path.wstring()); }
 
 const char kClsid[] = "{51525847-0000-4000-8000-475249444452}";
 const char kRemoved[] = "Les éléments nuisibles ont été supprimés";
@@ -37,7 +45,7 @@ class TDriver {
   int Run() {
     Seed();
     {
-      TProgram program(Exe_, "/rows \"" + (Scratch_ / "rows.txt").string() + "\"");
+      TProgram program(Exe_, "/rows \"" + Utf8Of(Scratch_ / "rows.txt") + "\"");
       if (Start(program)) {
         CheckRowsAsAdded();
         TickWithTheMouse();
@@ -54,14 +62,17 @@ class TDriver {
  private:
   void Expect(bool passed, const std::string& what) { Checks_.Expect(passed, what); }
 
-  fs::path Threat(int n) const { return Scratch_ / ("menace" + std::to_string(n) + ".exe"); }
+  fs::path Threat(int n) const {
+    if (n == 1) return Scratch_ / PathFromUtf8("données\\вирус\\病毒😀.com");
+    return Scratch_ / ("menace" + std::to_string(n) + ".exe");
+  }
   fs::path ServerFile() const { return Scratch_ / "serveur.dll"; }
   std::string ClassKey() const { return std::string("CLSID\\") + kClsid; }
 
   // Row 2 is a spyware registration with its server file; every other row an infected file.
   void Seed() {
     fs::remove_all(Scratch_);
-    fs::create_directories(Scratch_);
+    fs::create_directories(Threat(1).parent_path());
     std::ofstream rows(Scratch_ / "rows.txt", std::ios::binary);
     for (int n = 1; n <= kThreats; ++n) {
       if (n == 2) {
@@ -69,7 +80,7 @@ class TDriver {
         continue;
       }
       std::ofstream(Threat(n)) << "virus";
-      rows << "0\t" << Threat(n).string() << '\t' << Threat(n).string() << "\tVirus Test.A\tsupprimer\n";
+      rows << "0\t" << Utf8Of(Threat(n)) << '\t' << Utf8Of(Threat(n)) << "\tVirus Test.A\tsupprimer\n";
     }
     std::ofstream(ServerFile()) << "server";
     HKEY key;
@@ -107,10 +118,12 @@ class TDriver {
     for (int n = 1; n <= kThreats; ++n) {
       const TGridRow& row = rows[n - 1];
       allUnticked = allUnticked && row.Check == TGridCheck::Unticked;
-      const std::string object = n == 2 ? "Barre Espion" : Threat(n).string();
+      const std::string object = n == 2 ? "Barre Espion" : Utf8Of(Threat(n));
       textsRight = textsRight && row.Cells[1].Text == object && row.Cells[3].Text == "supprimer" &&
                    row.Cells[2].Alignment == 'C' && row.Cells[3].Alignment == 'C' && row.Cells[1].Alignment == 'L';
     }
+    Expect(rows[0].Cells[1].Text == Utf8Of(Threat(1)),
+           "a name in several scripts comes back byte for byte (\"" + rows[0].Cells[1].Text + "\")");
     Expect(allUnticked, "every row has an unticked checkbox");
     Expect(textsRight, "objects left-aligned, types and actions centred, as added");
     Expect(rows[0].CheckBoxOnScreen.has_value() && !rows[kThreats - 1].CheckBoxOnScreen.has_value(),
@@ -180,7 +193,7 @@ class TDriver {
 
   // Row 3's file is held open: its removal fails, the others go.
   void RemoveWithOneLocked() {
-    HANDLE locked = CreateFileA(Threat(3).string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE locked = CreateFileW(Threat(3).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const std::string text = PressRemoval("Informations");
     CloseHandle(locked);
     Expect(text == kSomeFailed, "one failure: the box says some items stay ticked (\"" + text + "\")");
@@ -194,7 +207,8 @@ class TDriver {
     for (int n = 4; n < kThreats; ++n)
       untickedKept = untickedKept && rows[n - 1].Check == TGridCheck::Unticked && fs::exists(Threat(n));
     Expect(untickedKept, "unticked rows and their files are left alone");
-    Expect(!fs::exists(Threat(1)) && !fs::exists(Threat(kThreats)), "the ticked infected files are deleted");
+    Expect(!fs::exists(Threat(1)) && !fs::exists(Threat(kThreats)),
+           "the ticked infected files are deleted, the one named in several scripts included");
     Expect(!fs::exists(ServerFile()) && !KeyExists(ClassKey()), "the spyware's server file and class key are gone");
     Expect(fs::exists(Threat(3)), "the file held open is still there");
   }
@@ -211,8 +225,8 @@ class TDriver {
   }
 
   void Close(TProgram& program) {
-    PostMessageA(Main_, WM_CLOSE, 0, 0);
-    if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
+    PostMessageW(Main_, WM_CLOSE, 0, 0);
+    if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageW(notice, WM_CLOSE, 0, 0);
     Expect(program.WaitForExit(15000), "the program ends");
   }
 

@@ -81,11 +81,11 @@ class TDriver {
     Press(Stop_);
     Expect(WaitFor([&] { return IsWindowVisible(Go_); }, 15000), "\"&Arrêter\" brings \"&Analyser !\" back");
     Sleep(300);
-    Expect(FindWindowA("#32770", "Informations") == nullptr, "stopping a finished scan shows no second message");
+    Expect(FindTopWindow("#32770", "Informations") == nullptr, "stopping a finished scan shows no second message");
   }
 
   void CloseAndSeeTheNotice() {
-    PostMessageA(Main_, WM_CLOSE, 0, 0);
+    PostMessageW(Main_, WM_CLOSE, 0, 0);
     HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000);
     Expect(notice != nullptr, "closing the window shows the update notice \"Mise à jour\"");
     if (notice != nullptr) {
@@ -96,7 +96,7 @@ class TDriver {
                                "Télécharger la mise à jour", "&OK"})
         Expect(Find(notice, text) != nullptr, std::string("the notice shows \"") + text + "\"");
       if (!Shots_.empty()) Expect(Capture(notice, Shots_ + "\\update-notice.bmp"), "update notice captured");
-      PostMessageA(notice, WM_CLOSE, 0, 0);  // the close box: opens nothing
+      PostMessageW(notice, WM_CLOSE, 0, 0);  // the close box: opens nothing
     }
     const bool ended = Program_.WaitForExit(15000);
     Expect(ended, "the program ends once the notice is closed");

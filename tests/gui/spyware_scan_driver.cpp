@@ -184,8 +184,8 @@ class TDriver {
       StopDuringTheRegistryPhase();
       StopDuringTheFilePhase();
       BothWorkersFind();
-      PostMessageA(Main_, WM_CLOSE, 0, 0);
-      if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
+      PostMessageW(Main_, WM_CLOSE, 0, 0);
+      if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageW(notice, WM_CLOSE, 0, 0);
       Expect(Program_.WaitForExit(15000), "the program ends");
     }
     std::error_code ignored;
@@ -232,7 +232,7 @@ class TDriver {
     Expect(WaitFor([&] { return radio != nullptr && IsWindowVisible(radio); }, 15000),
            std::string("the antispyware options show \"") + radioText + "\"");
     Press(radio);
-    WaitFor([&] { return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
+    WaitFor([&] { return SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
     for (HWND ok : ByText(Main_, "&Valider"))
       if (IsWindowVisible(ok)) Press(ok);
     WaitFor([&] { return !IsWindowVisible(radio); }, 15000);
@@ -246,7 +246,7 @@ class TDriver {
     bool stopped = false;
     HWND box = nullptr;
     const DWORD start = GetTickCount();
-    while ((box = FindWindowA("#32770", "Informations")) == nullptr || !IsWindowVisible(box)) {
+    while ((box = FindTopWindow("#32770", "Informations")) == nullptr || !IsWindowVisible(box)) {
       if (GetTickCount() - start > 180000) break;
       const std::string text = TextOf(Status_);
       if (seen.Texts.empty() || seen.Texts.back() != text) seen.Texts.push_back(text);
@@ -264,7 +264,7 @@ class TDriver {
     if (!stopped) Press(Stop_);
     WaitFor([&] { return IsWindowVisible(Go_); }, 15000);
     Sleep(500);
-    seen.SecondMessage = FindWindowA("#32770", "Informations") != nullptr;
+    seen.SecondMessage = FindTopWindow("#32770", "Informations") != nullptr;
     return seen;
   }
 

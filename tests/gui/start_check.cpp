@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "WideText.h"
 #include "driver_support.h"
+
+#include <shellapi.h>
 
 namespace {
 
@@ -16,30 +19,43 @@ int Fail(const char* what, const char* program) {
   return 1;
 }
 
+// The arguments in UTF-8, from the wide command line: the caption is a window text and may be
+// in any script.
+std::vector<std::string> Arguments() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> utf8;
+  for (int n = 0; arguments != nullptr && n < count; ++n) utf8.push_back(QrxPlatform::Utf8(arguments[n]));
+  LocalFree(arguments);
+  return utf8;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc < 3) {
+int main() {
+  const std::vector<std::string> arguments = Arguments();
+  if (arguments.size() < 3) {
     std::fprintf(stderr, "usage: qrx_start_check <program.exe> <window caption> [seconds]\n");
     return 2;
   }
-  const char* program = argv[1];
-  const char* caption = argv[2];
-  const DWORD timeoutMs = (argc > 3 ? std::atoi(argv[3]) : 60) * 1000;
+  const char* program = arguments[1].c_str();
+  const char* caption = arguments[2].c_str();
+  const DWORD timeoutMs = (arguments.size() > 3 ? std::atoi(arguments[3].c_str()) : 60) * 1000;
 
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  std::string command = "\"";
-  command += ToWindowsPath(program);
-  command += '"';
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+  std::string quoted = "\"";
+  quoted += ToWindowsPath(program);
+  quoted += '"';
+  std::wstring command = QrxPlatform::Wide(quoted);
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return Fail("cannot be started", program);
 
   HWND window = nullptr;
   const bool timedOut = !WaitFor(
       [&] {
-        window = FindWindowA(nullptr, caption);
+        window = FindTopWindow(nullptr, caption);
         if (window != nullptr && IsWindowVisible(window)) return true;
         return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
       },

@@ -93,13 +93,13 @@ class TStartupDriver {
       HWND main = WaitForTopWindow(nullptr, kMainCaption, 30000);
       Expect(main != nullptr, name + "the main window opens");
       Expect(!program.WaitForExit(1000), name + "the program keeps running");
-      PostMessageA(main, WM_CLOSE, 0, 0);
-      if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
+      PostMessageW(main, WM_CLOSE, 0, 0);
+      if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageW(notice, WM_CLOSE, 0, 0);
     }
     const bool ended = program.WaitForExit(15000);
     Expect(ended, name + (c.WindowOpens ? "the program ends when closed" : "the program ends by itself"));
     // A program that ended at start-up shows no update notice on its way out.
-    if (!c.WindowOpens) Expect(FindWindowA(nullptr, kNoticeCaption) == nullptr, name + "no update notice");
+    if (!c.WindowOpens) Expect(FindTopWindow(nullptr, kNoticeCaption) == nullptr, name + "no update notice");
   }
 
   TChecks Checks_;

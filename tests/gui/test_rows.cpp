@@ -3,10 +3,15 @@
 //
 //   Quorvex_rows.exe /rows <file>
 //
-// Each line of the file is one threat, five fields separated by tabs, in Windows-1252:
+// Each line of the file is one threat, five fields separated by tabs, in UTF-8:
 //   kind (0 infected file, 1 spyware) TAB path or class identifier TAB object TAB type TAB action
 // A kind 0 threat removes the file at the path; a kind 1 threat the class key of the identifier
 // (with the server file that its InProcServer32 names).
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -14,18 +19,21 @@
 
 namespace {
 
-std::string RowsFile(std::string commandLine) {
-  const std::string prefix = "/rows ";
-  if (commandLine.compare(0, prefix.size(), prefix) != 0) return "";
-  std::string file = commandLine.substr(prefix.size());
-  if (file.size() >= 2 && file.front() == '"' && file.back() == '"') file = file.substr(1, file.size() - 2);
+// The file named after "/rows", read from the wide command line so that its name may be in any
+// script; empty without the switch.
+std::filesystem::path RowsFile() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::filesystem::path file;
+  if (arguments != nullptr && count == 3 && std::wstring(arguments[1]) == L"/rows") file = arguments[2];
+  LocalFree(arguments);
   return file;
 }
 
 }  // namespace
 
-void AddTestRows(TFormQuorvex& form, const char* commandLine) {
-  std::ifstream rows(RowsFile(commandLine));
+void AddTestRows(TFormQuorvex& form) {
+  std::ifstream rows(RowsFile(), std::ios::binary);
   for (std::string line; std::getline(rows, line);) {
     std::istringstream fields(line);
     std::string kind, subject, object, type, action;

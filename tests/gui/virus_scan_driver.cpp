@@ -4,16 +4,20 @@
 //
 // Usage: qrx_virus_scan_driver <Quorvex.exe> clean|threats
 //   clean:   clean files and a clean ZIP archive; nothing is removed.
-//   threats: EICAR test files, plain, in a subfolder, read-only, in a ZIP archive, renamed to
-//            .zip and in a .cache folder; the results grid is read back from this process.
+//   threats: EICAR test files, plain, named in several scripts, in a subfolder, read-only, in a
+//            ZIP archive, renamed to .zip and in a .cache folder; the results grid is read back
+//            from this process.
+// Paths are UTF-8 here, as in the program, and go to the W file functions.
 // The program's own signature file signs the EICAR file.
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "WideText.h"
 #include "driver_support.h"
 
 namespace {
@@ -21,6 +25,7 @@ namespace {
 const std::string kEicar = "X5O!P%@AP[4\\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*";
 const char kInfectedClosing[] = "L'analyse antivirus est terminée. Des fichiers infectés ont été détectés.";
 const char kCleanClosing[] = "L'analyse antivirus est terminée. Aucun fichier infecté n'a été détecté.";
+const char kNamedInScripts[] = "вирус 病毒😀 données.com";
 
 std::uint32_t Crc32(const std::string& data) {
   std::uint32_t crc = 0xFFFFFFFFu;
@@ -54,17 +59,19 @@ std::string StoredZip(const std::string& name, const std::string& content) {
   return zip;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::wstring Wide(const std::string& utf8) { return QrxPlatform::Wide(utf8); }
+
+bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::set<std::string> ArchiveFolders() {
-  char temp[MAX_PATH + 1];
-  GetTempPathA(sizeof temp, temp);
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
   std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((std::string(temp) + "TN*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((std::wstring(temp) + L"TN*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
-  do names.insert(found.cFileName);
-  while (FindNextFileA(search, &found));
+  do names.insert(QrxPlatform::Utf8(found.cFileName));
+  while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
@@ -72,9 +79,9 @@ std::set<std::string> ArchiveFolders() {
 class TDriver {
  public:
   TDriver(const std::string& exe, bool threats) : Exe_(exe), Threats_(threats) {
-    char windows[MAX_PATH + 1];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    Folder_ = std::string(windows) + "\\qrxvirusgui";
+    wchar_t windows[MAX_PATH + 1];
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH + 1);
+    Folder_ = QrxPlatform::Utf8(std::wstring_view(windows, length)) + "\\qrxvirusgui";
   }
 
   int Run() {
@@ -89,8 +96,8 @@ class TDriver {
         ScanAndCheck();
         StopDuringTheScan();
       }
-      if (Main_) PostMessageA(Main_, WM_CLOSE, 0, 0);
-      if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageA(notice, WM_CLOSE, 0, 0);
+      if (Main_) PostMessageW(Main_, WM_CLOSE, 0, 0);
+      if (HWND notice = WaitForTopWindow(nullptr, kNoticeCaption, 15000)) PostMessageW(notice, WM_CLOSE, 0, 0);
       Expect(program.WaitForExit(15000), "the program ends");
     }
     Expect(ArchiveFolders() == before, "no temporary \"TN\" folder is left");
@@ -103,12 +110,12 @@ class TDriver {
   std::string Path(const std::string& name) const { return Folder_ + "\\" + name; }
 
   void Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
+    std::ofstream(std::filesystem::path(Wide(Path(name))), std::ios::binary) << bytes;
   }
 
   void Plant() {
     CleanUp();
-    for (const char* folder : {"", "\\sub", "\\.cache"}) CreateDirectoryA((Folder_ + folder).c_str(), nullptr);
+    for (const char* folder : {"", "\\sub", "\\.cache"}) CreateDirectoryW(Wide(Folder_ + folder).c_str(), nullptr);
     Write("notes.txt", "nothing to see here\r\n");
     Write("clean.zip", StoredZip("docs/readme.txt", "nothing in here either\r\n"));
     std::string bulk(48 << 20, '\0');
@@ -116,21 +123,22 @@ class TDriver {
     Write("big.zip", StoredZip("bulk.bin", bulk));
     if (!Threats_) return;
     Write("eicar.com", kEicar);
+    Write(kNamedInScripts, kEicar);
     Write("sub\\eicar.com", kEicar);
     Write("readonly.com", kEicar);
-    SetFileAttributesA(Path("readonly.com").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(Wide(Path("readonly.com")).c_str(), FILE_ATTRIBUTE_READONLY);
     Write("pack.zip", StoredZip("docs/eicar.com", kEicar));
     Write("renamed.zip", kEicar);
     Write(".cache\\eicar.com", kEicar);
   }
 
   void CleanUp() {
-    for (const char* name : {"eicar.com", "sub\\eicar.com", "readonly.com", "pack.zip", "renamed.zip",
-                             ".cache\\eicar.com", "notes.txt", "clean.zip", "big.zip"}) {
-      SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(Path(name).c_str());
+    for (const char* name : {"eicar.com", kNamedInScripts, "sub\\eicar.com", "readonly.com", "pack.zip",
+                             "renamed.zip", ".cache\\eicar.com", "notes.txt", "clean.zip", "big.zip"}) {
+      SetFileAttributesW(Wide(Path(name)).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(Wide(Path(name)).c_str());
     }
-    for (const char* folder : {"\\sub", "\\.cache", ""}) RemoveDirectoryA((Folder_ + folder).c_str());
+    for (const char* folder : {"\\sub", "\\.cache", ""}) RemoveDirectoryW(Wide(Folder_ + folder).c_str());
   }
 
   bool ChooseAutomaticRemoval() {
@@ -142,7 +150,7 @@ class TDriver {
     ClickLink(links[0]);
     Expect(WaitFor([&] { return IsWindowVisible(removal[0]) != 0; }, 15000), "the options page opens");
     Press(removal[0]);
-    Expect(WaitFor([&] { return SendMessageA(removal[0], BM_GETCHECK, 0, 0) == BST_CHECKED; }, 15000),
+    Expect(WaitFor([&] { return SendMessageW(removal[0], BM_GETCHECK, 0, 0) == BST_CHECKED; }, 15000),
            "automatic removal is selected");
     Press(validate);
     return true;
@@ -183,6 +191,7 @@ class TDriver {
 
   void CheckRemovals() {
     Expect(!Exists(Path("eicar.com")), "the infected file is deleted");
+    Expect(!Exists(Path(kNamedInScripts)), "the infected file named in several scripts is deleted");
     Expect(!Exists(Path("sub\\eicar.com")), "the infected file in a subfolder is deleted");
     Expect(!Exists(Path("pack.zip")), "the archive holding an infected member is deleted");
     Expect(!Exists(Path("renamed.zip")), "an infected file renamed to .zip is found and deleted");
@@ -197,12 +206,12 @@ class TDriver {
     std::vector<std::string> objects;
     for (const TGridRow& row : rows)
       if (!row.Cells[1].Text.empty()) objects.push_back(row.Cells[1].Text);
-    Expect(objects.size() == 5, "five threat rows (" + std::to_string(objects.size()) + ")");
+    Expect(objects.size() == 6, "six threat rows (" + std::to_string(objects.size()) + ")");
     const struct {
       const char* Name;
       bool Removed;
-    } expected[] = {{"eicar.com", true}, {"sub\\eicar.com", true}, {"pack.zip", true}, {"renamed.zip", true},
-                    {"readonly.com", false}};
+    } expected[] = {{"eicar.com", true},   {kNamedInScripts, true},  {"sub\\eicar.com", true},
+                    {"pack.zip", true},    {"renamed.zip", true},     {"readonly.com", false}};
     for (const auto& e : expected) {
       const TGridRow* found = nullptr;
       for (const TGridRow& row : rows)

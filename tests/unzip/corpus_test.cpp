@@ -9,6 +9,7 @@
 
 #include "BriskUnzip.h"
 #include "CentralDirectory.h"
+#include "FileSystem.h"
 #include "UnzipEngine.h"
 #include "ZipFormat.h"
 #include "testkit.h"
@@ -54,7 +55,7 @@ void CheckMember(TZipCursor& cursor, const TManifestEntry& expected, const TTemp
   } else if (expected.Outcome == "ok") {
     ASSERT_EQ(result, UZ_OK);
     if (isFolder) {
-      EXPECT_TRUE(QrxPlatform::FolderExists(output.c_str()));
+      EXPECT_TRUE(QrxPlatform::FolderExists(output));
     } else {
       TBytes content = ReadFile(output);
       EXPECT_EQ(static_cast<int64_t>(content.size()), expected.UnpackedSize);

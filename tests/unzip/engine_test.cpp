@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "Crc32.h"
-#include "Platform.h"
+#include "FileSystem.h"
 #include "UnzipEngine.h"
 #include "testkit.h"
 
@@ -134,7 +134,7 @@ TEST(UnzipMember, FolderEntryMakesItsFoldersAndNoFile) {
   WriteFile(folder / "a.zip", BuildZip({MakeMember("d/e/", {}, 0)}));
   std::string output = folder / "d" + kSeparator + "e" + kSeparator;
   EXPECT_EQ(UnzipMember((folder / "a.zip").c_str(), output.c_str(), 0, 0), UZ_OK);
-  EXPECT_TRUE(QrxPlatform::FolderExists(output.c_str()));
+  EXPECT_TRUE(QrxPlatform::FolderExists(output));
   EXPECT_EQ(folder.Files().size(), 1u);  // the archive only
 }
 

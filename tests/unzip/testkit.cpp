@@ -10,7 +10,9 @@
 
 #include "Crc32.h"
 #include "Decoders.h"
-#include "Platform.h"
+#include "File.h"
+#include "FileSystem.h"
+#include "TempFolder.h"
 #include "UnzipEngine.h"
 
 namespace UnzipTestKit {
@@ -30,37 +32,46 @@ std::string HostPath(const std::string& unixPath) {
 
 std::string CorpusFolder() { return HostPath(QRX_ZIP_CORPUS); }
 
+// Through the platform layer, so that names in any script and paths of any length work as
+// they do in the program.
 TBytes ReadFile(const std::string& path) {
-  std::ifstream in(fs::path(path), std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  QrxPlatform::TFile file;
+  const int64_t size = file.OpenRead(path) ? file.Size() : -1;
+  if (size < 0) throw std::runtime_error("cannot read " + path);
+  TBytes bytes(static_cast<size_t>(size));
+  if (file.Read(bytes.data(), bytes.size()) != size) throw std::runtime_error("cannot read " + path);
+  return bytes;
 }
 
 bool WriteFile(const std::string& path, const TBytes& bytes) {
-  std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  QrxPlatform::TFile file;
+  return file.Create(path) && file.Write(bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size());
 }
 
-bool PathExists(const std::string& path) {
-  std::error_code error;
-  return fs::exists(fs::path(path), error);
-}
+namespace {
+
+fs::path U8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+}  // namespace
+
+bool PathExists(const std::string& path) { return QrxPlatform::FileExists(path) || QrxPlatform::FolderExists(path); }
 
 TTempFolder::TTempFolder() {
-  char path[1024];
-  if (!QrxPlatform::MakeTempFolder(path, sizeof path)) throw std::runtime_error("cannot make a temporary folder");
-  Folder = path;
+  Folder = QrxPlatform::MakeTempFolder();
+  if (Folder.empty()) throw std::runtime_error("cannot make a temporary folder");
 }
 
-TTempFolder::~TTempFolder() { QrxPlatform::RemoveTree(Folder.c_str()); }
+TTempFolder::~TTempFolder() { QrxPlatform::RemoveTree(Folder); }
 
 std::string TTempFolder::operator/(const std::string& name) const { return Folder + kSeparator + name; }
 
 std::vector<std::string> TTempFolder::Files() const {
   std::vector<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(fs::path(Folder)))
-    if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), fs::path(Folder)).generic_string());
+  for (const auto& entry : fs::recursive_directory_iterator(U8Path(Folder))) {
+    if (entry.is_directory()) continue;
+    const std::u8string relative = fs::relative(entry.path(), U8Path(Folder)).generic_u8string();
+    files.emplace_back(relative.begin(), relative.end());
+  }
   std::sort(files.begin(), files.end());
   return files;
 }
@@ -279,6 +290,7 @@ TBytes BuildZip(const std::vector<TZipMember>& members, const TZipLayout& layout
     uint32_t unpacked = member.CentralUnpackedSize.value_or(declaredUnpacked);
     TBytes centralExtra;
     if (layout.Zip64) PutZip64Extra(centralExtra, {unpacked, packed.size(), offset});
+    PutBytes(centralExtra, member.CentralExtra);
     Put32(central, 0x02014B50);
     Put16(central, 20);  // made by MS-DOS
     Put16(central, 20);

@@ -28,6 +28,7 @@ inline constexpr char kSeparator = '/';
 std::string HostPath(const std::string& unixPath);
 // The folder of the ZIP corpus (tests/data/zip), as HostPath gives it.
 std::string CorpusFolder();
+// Paths are UTF-8, as everywhere in the program.
 TBytes ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const TBytes& bytes);
 bool PathExists(const std::string& path);  // a file or a folder
@@ -93,6 +94,7 @@ struct TZipMember {
   bool WriteLocal = true;              // false: only a directory entry (with CentralOffset)
   uint8_t Attributes = 0;              // MS-DOS attributes (host MS-DOS)
   uint32_t DosDateTime = 0x5A8C6000;   // 2025-04-12 12:00:00
+  TBytes CentralExtra;                 // more extra fields for the directory entry
 };
 
 TZipMember MakeMember(const std::string& name, const TBytes& content, uint16_t method = 8);

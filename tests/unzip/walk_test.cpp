@@ -12,7 +12,8 @@
 #endif
 
 #include "BriskUnzip.h"
-#include "Platform.h"
+#include "File.h"
+#include "FileSystem.h"
 #include "UnzipEngine.h"
 #include "testkit.h"
 
@@ -82,7 +83,7 @@ S ErrorCodes() {
 TEST_F(TWalkTest, ReportsEveryStepOfEveryMember) {
   EXPECT_EQ(Extract(Archive(ThreeMembers())), 3);
   EXPECT_EQ(StatusSequence(), (S{-1004, -1000, -1001, -1002, -1000, -1002, -1000, -1001, -1002, -1005}));
-  EXPECT_TRUE(QrxPlatform::FolderExists(InTarget("docs").c_str()));
+  EXPECT_TRUE(QrxPlatform::FolderExists(InTarget("docs")));
   EXPECT_EQ(ReadFile(InTarget("a.txt")), kA);
   EXPECT_EQ(ReadFile(InTarget(std::string("docs") + kSeparator + "b.txt")), kB);
   const TRecordedReport& start = Recorded.front();
@@ -157,7 +158,7 @@ TEST_F(TWalkTest, ExistingReadOnlyFileIsReplaced) {
   std::string archive = Archive({MakeMember("a.txt", kA)});
   ForceFolders(Target().c_str());
   WriteFile(InTarget("a.txt"), BytesOf("old"));
-  QrxPlatform::SetAttributes(InTarget("a.txt").c_str(), 1);
+  QrxPlatform::SetAttributes(InTarget("a.txt"), 1);
   Unzip.SetOverwriteQuery(ReplaceExisting);
   EXPECT_EQ(Extract(archive), 1);
   EXPECT_EQ(ReadFile(InTarget("a.txt")), kA);
@@ -276,7 +277,7 @@ TEST_F(TWalkTest, SumsOfZip64ValuesNear2To62AreHeld) {
       EXPECT_EQ(StatusSequence().back(), UZ_REPORT_ARCHIVE_END);
       EXPECT_EQ(Recorded.back().UnpackedSize, row.UnpackedTotal);
     }
-    QrxPlatform::RemoveTree(Target().c_str());
+    QrxPlatform::RemoveTree(Target());
   }
 }
 
@@ -309,7 +310,7 @@ TEST_F(TWalkTest, ArchiveOpenForReadingCanBeDeleted) {
   const std::string archive = Archive(ThreeMembers());
   QrxPlatform::TFile file;
   ASSERT_TRUE(file.OpenRead(archive.c_str()));
-  EXPECT_TRUE(QrxPlatform::RemoveFile(archive.c_str()));
+  EXPECT_TRUE(QrxPlatform::RemoveFile(archive));
   file.Close();
   EXPECT_FALSE(PathExists(archive));
 }
@@ -491,7 +492,7 @@ TEST_F(TWalkTest, HiddenMembersOfAConcatenatedArchive) {
   EXPECT_EQ(Written(), (std::vector<std::string>{"T/readme.txt", "T/same.txt"}));
   EXPECT_EQ(List(Scratch / "archive.zip"), 2);
 
-  QrxPlatform::RemoveTree(Target().c_str());
+  QrxPlatform::RemoveTree(Target());
   ClearReports();
   Unzip.SetExtractHiddenMembers(true);
   EXPECT_EQ(Extract(Scratch / "archive.zip"), 5);

@@ -1,6 +1,5 @@
-// The walk's platform layer on real folders: listings that fail, trees removed without
-// following links, and scratch folders that a killed scan leaves behind only until the next
-// clean-up.
+// Files and folders on real disks: listings that fail, trees removed without following links,
+// and scratch folders that a killed scan leaves behind only until the next clean-up.
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -18,12 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "qrx_walk_platform.h"
+#include "FileSystem.h"
+#include "FolderListing.h"
+#include "TempFolder.h"
 #include "testkit.h"
 
 namespace {
 
-using namespace QrxWalkPlatform;
+using namespace QrxPlatform;
 using UnzipTestKit::PathExists;
 using UnzipTestKit::TTempFolder;
 namespace fs = std::filesystem;

@@ -1,14 +1,15 @@
 // qrxunzip: lists, tests or extracts a ZIP archive the way the scanner sees it, printing
 // one line per report of the extractor:
 //   <kind> <code> <unpacked size> <packed size> <method> <name>   (tab-separated)
+// Paths, patterns and member names are UTF-8, in any script.
 // Exit status: 0 when the walk ended normally and every member it started succeeded, 1 when
 // some member failed, else the walk's negative result code without its sign.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "BriskUnzip.h"
+#include "qrx_console.h"
 
 namespace {
 
@@ -35,18 +36,18 @@ void PrintReport(int32_t code, TUnzipReport* report) {
   MembersDone += report->Status == UZ_REPORT_MEMBER_DONE;
   FatalSeen = FatalSeen || code == UZ_FATAL_REPORT;
   if (Quiet && report->Status != UZ_REPORT_MEMBER_ERROR && code != UZ_FATAL_REPORT) return;
-  std::printf("%s\t%d\t%lld\t%lld\t%u\t%s\n", KindName(report->Status), static_cast<int>(code),
-              static_cast<long long>(report->UnpackedSize), static_cast<long long>(report->PackedSize),
-              static_cast<unsigned>(report->Method), report->FileName);
+  PrintText(stdout, "%s\t%d\t%lld\t%lld\t%u\t%s\n", KindName(report->Status), static_cast<int>(code),
+            static_cast<long long>(report->UnpackedSize), static_cast<long long>(report->PackedSize),
+            static_cast<unsigned>(report->Method), report->FileName);
 }
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: qrxunzip [-q] list <archive> [pattern]\n"
-               "       qrxunzip [-q] test <archive> [pattern]\n"
-               "       qrxunzip [-q] [-j] extract <archive> <folder> [pattern]\n"
-               "  -q  print only failures and the result line\n"
-               "  -j  extract flat, without the stored folders\n");
+  PrintText(stderr,
+            "usage: qrxunzip [-q] list <archive> [pattern]\n"
+            "       qrxunzip [-q] test <archive> [pattern]\n"
+            "       qrxunzip [-q] [-j] extract <archive> <folder> [pattern]\n"
+            "  -q  print only failures and the result line\n"
+            "  -j  extract flat, without the stored folders\n");
   return 2;
 }
 
@@ -71,8 +72,8 @@ const char* ResultText(int32_t result) {
 }
 
 int ExitStatus(int32_t result) {
-  std::printf("result\t%d\n", static_cast<int>(result));
-  if (result < 0) std::fprintf(stderr, "qrxunzip: %s\n", ResultText(result));
+  PrintText(stdout, "result\t%d\n", static_cast<int>(result));
+  if (result < 0) PrintText(stderr, "qrxunzip: %s\n", ResultText(result));
   if (result < 0) return -result;
   return (FatalSeen || MembersStarted != MembersDone) ? 1 : 0;
 }
@@ -92,30 +93,32 @@ int32_t Run(const std::string& command, const char* archive, const char* folder,
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args = ProgramArguments(argc, argv);
   bool flat = false;
-  int arg = 1;
-  for (; arg < argc && argv[arg][0] == '-'; ++arg) {
-    if (std::strcmp(argv[arg], "-q") == 0)
+  std::size_t arg = 0;
+  for (; arg < args.size() && args[arg][0] == '-'; ++arg) {
+    if (args[arg] == "-q")
       Quiet = true;
-    else if (std::strcmp(argv[arg], "-j") == 0)
+    else if (args[arg] == "-j")
       flat = true;
     else
       return Usage();
   }
-  if (argc - arg < 2) return Usage();
-  std::string command = argv[arg];
-  const char* archive = argv[arg + 1];
-  const char* const* rest = argv + arg + 2;
-  int restCount = argc - arg - 2;
+  if (args.size() - arg < 2) return Usage();
+  const std::string& command = args[arg];
+  const char* archive = args[arg + 1].c_str();
+  const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(arg) + 2, args.end());
+  const char* pattern = nullptr;
 
   if (command == "list" || command == "test") {
-    if (restCount > 1) return Usage();
-    const char* pattern = restCount == 1 ? rest[0] : nullptr;
+    if (rest.size() > 1) return Usage();
+    if (rest.size() == 1) pattern = rest[0].c_str();
     return ExitStatus(Run(command, archive, nullptr, pattern, flat));
   }
   if (command == "extract") {
-    if (restCount < 1 || restCount > 2) return Usage();
-    return ExitStatus(Run(command, archive, rest[0], restCount == 2 ? rest[1] : nullptr, flat));
+    if (rest.empty() || rest.size() > 2) return Usage();
+    if (rest.size() == 2) pattern = rest[1].c_str();
+    return ExitStatus(Run(command, archive, rest[0].c_str(), pattern, flat));
   }
   return Usage();
 }
