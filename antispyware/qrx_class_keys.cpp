@@ -3,6 +3,6 @@
 #include "RegistryKey.h"
 
 std::vector<std::string> ListClassKeys() {
-  const QrxPlatform::TRegistryKey classes(HKEY_CLASSES_ROOT, "CLSID", QrxPlatform::TKeyAccess::Full);
+  const QrxPlatform::TRegistryKey classes(HKEY_CLASSES_ROOT, "CLSID");
   return classes.IsOpen() ? classes.SubkeyNames() : std::vector<std::string>{};
 }

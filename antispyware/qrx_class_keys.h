@@ -4,6 +4,6 @@
 #include <vector>
 
 // The names of the direct subkeys of HKEY_CLASSES_ROOT\CLSID, in the order in which the
-// registry enumerates them, taken at once. The key is opened for full access, as the removal
-// of a registration needs it: when it cannot be (missing, or no rights), the list is empty.
+// registry enumerates them, taken at once. The key is opened for reading only, which every
+// account may do; when it cannot be (missing), the list is empty.
 std::vector<std::string> ListClassKeys();

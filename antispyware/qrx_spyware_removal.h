@@ -4,6 +4,14 @@
 // (automatic removal) and on the UI thread (ticked rows); it shares no state and never throws.
 #include "tn_bho_file.h"
 
-// True only when the server file went (or there was none to remove) and the class key was
-// deleted. Every registry or file error is absorbed into the result.
-bool RemoveSpywareEntry(const TBhoEntry& entry);
+enum class TSpywareRemoval {
+  Removed,              // the server file (when there was one) and the class key are gone
+  RegistrationRemoved,  // the class key is gone; its server file is one Windows or other programs need, and stays
+  Failed,               // the registration stays, for another try
+};
+
+// The server file goes first, unless it lies in a folder of Windows or of the programs' shared
+// files; a server file that exists and cannot be deleted keeps the key, so that a later removal
+// can still find it. A server file already gone does not. Every registry or file error is
+// absorbed into the result.
+TSpywareRemoval RemoveSpywareEntry(const TBhoEntry& entry);

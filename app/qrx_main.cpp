@@ -62,9 +62,9 @@ std::unique_ptr<TRadioButton> Radio(TPanel& panel, const std::string& text, int 
 }
 
 // An infected file goes with one plain deletion; any other threat is a spyware registration.
-bool RemoveThreat(const TMenace& threat) {
-  if (threat.ThreatKind == InfectedFileThreat) return QrxPlatform::RemoveFile(threat.Path);
-  return RemoveSpywareEntry(threat.BhoEntry);
+TSpywareRemoval RemoveThreat(const TMenace& threat) {
+  if (threat.ThreatKind != InfectedFileThreat) return RemoveSpywareEntry(threat.BhoEntry);
+  return QrxPlatform::RemoveFile(threat.Path) ? TSpywareRemoval::Removed : TSpywareRemoval::Failed;
 }
 
 RECT CentredWindowRect(DWORD style, DWORD exStyle) {
@@ -287,13 +287,13 @@ int TFormQuorvex::AddThreatRow(const TMenace& threat, const std::string& objectT
   return row;
 }
 
-void TFormQuorvex::MarkThreatRemoved(int row) {
+void TFormQuorvex::MarkThreatRemoved(int row, const std::string& action) {
   // A row number that no hand-over could have given (a dropped one is 0) changes nothing.
   if (row < 1 || row >= Grid->RowCount()) return;
   Grid->SetCellFontStyle(kObjectColumn, row, kFontStrikeOut);
   Grid->SetCellFontName(kActionColumn, row, "Arial");
   Grid->SetCellFontColour(kActionColumn, row, kRemovedColour);
-  Grid->SetCellText(kActionColumn, row, "SUPPRIME");
+  Grid->SetCellText(kActionColumn, row, action);
   Grid->RemoveCheckBox(kCheckColumn, row);
 }
 
@@ -304,10 +304,10 @@ void TFormQuorvex::buttonSupprimerClick() {
     const TGridCell& box = Grid->Cell(kCheckColumn, row);
     if (!box.HasCheckBox || !box.Ticked) continue;
     // A row that could not be removed stays as it is, ticked, for another try.
-    if (RemoveThreat(Menaces[row - 1])) {
-      MarkThreatRemoved(row);
-    } else {
-      allRemoved = false;
+    switch (RemoveThreat(Menaces[row - 1])) {
+      case TSpywareRemoval::Removed: MarkThreatRemoved(row); break;
+      case TSpywareRemoval::RegistrationRemoved: MarkThreatRemoved(row, kRegistrationRemovedAction); break;
+      case TSpywareRemoval::Failed: allRemoved = false; break;
     }
     ++selected;
   }
@@ -335,7 +335,7 @@ TScanTargets TFormQuorvex::VirusTargets() {
           [this](int position) { ProgressBar1->SetPosition(position); },
           [this](const TMenace& threat, const std::string& object, const std::string& type,
                  const std::string& action) { return AddThreatRow(threat, object, type, action); },
-          [this](int row) { MarkThreatRemoved(row); }};
+          [this](int row, const std::string& action) { MarkThreatRemoved(row, action); }};
 }
 
 TScanTargets TFormQuorvex::SpywareTargets() {
@@ -346,7 +346,7 @@ TScanTargets TFormQuorvex::SpywareTargets() {
           [this](int position) { ProgressBar2->SetPosition(position); },
           [this](const TMenace& threat, const std::string& object, const std::string& type,
                  const std::string& action) { return AddThreatRow(threat, object, type, action); },
-          [this](int row) { MarkThreatRemoved(row); }};
+          [this](int row, const std::string& action) { MarkThreatRemoved(row, action); }};
 }
 
 void TFormQuorvex::buttonGoClick() {

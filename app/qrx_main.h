@@ -51,8 +51,8 @@ class TFormQuorvex : public TWindow {
   // Stores the threat as the entry of a new row and shows the row: its number (from 1).
   int AddThreatRow(const TMenace& threat, const std::string& objectText, const std::string& typeText,
                    const std::string& actionText);
-  // Shows a row as removed: object struck out, a red "SUPPRIME", no checkbox.
-  void MarkThreatRemoved(int row);
+  // Shows a row as removed: object struck out, the action text in red, no checkbox.
+  void MarkThreatRemoved(int row, const std::string& action = kRemovedAction);
 
   TState State() const;
 

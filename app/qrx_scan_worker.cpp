@@ -24,6 +24,6 @@ int TScanWorker::AddThreatRow(const TMenace& threat, const std::string& objectTe
   return row;
 }
 
-void TScanWorker::MarkThreatRemoved(int row) {
-  Synchronize([&] { Targets_.MarkThreatRemoved(row); });
+void TScanWorker::MarkThreatRemoved(int row, const std::string& action) {
+  Synchronize([&] { Targets_.MarkThreatRemoved(row, action); });
 }

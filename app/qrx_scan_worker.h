@@ -19,7 +19,7 @@ class TScanWorker : public TWorkerThread {
   // when the hand-over was dropped (the main window is gone).
   int AddThreatRow(const TMenace& threat, const std::string& objectText, const std::string& typeText,
                    const std::string& actionText);
-  void MarkThreatRemoved(int row);
+  void MarkThreatRemoved(int row, const std::string& action = kRemovedAction);
   // Where the bar stands after `step` status texts: a sign of activity, not of the share done.
   virtual int ProgressPosition(int step) const = 0;
 

@@ -14,9 +14,14 @@ struct TScanTargets {
   std::function<void(int)> SetProgressPosition;
   // Stores the threat, appends its row (object, type, action texts) and returns the row number.
   std::function<int(const TMenace&, const std::string&, const std::string&, const std::string&)> AddThreatRow;
-  // Shows a row as removed.
-  std::function<void(int)> MarkThreatRemoved;
+  // Shows a row as removed, with the action text given.
+  std::function<void(int, const std::string&)> MarkThreatRemoved;
 };
+
+// The action texts of a removed row: the threat gone, or only the registration of a spyware
+// whose server file Windows or other programs need.
+inline constexpr char kRemovedAction[] = "SUPPRIME";
+inline constexpr char kRegistrationRemovedAction[] = "enregistrement supprimé";
 
 struct TScanRequest {
   std::string Mode;

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "FolderListing.h"
-#include "KnownFolders.h"
 #include "qrx_class_keys.h"
 #include "qrx_spyware_compare.h"
 
@@ -29,8 +28,8 @@ class ScanSpyware::TRegistryReport : public TRegistryPhaseEvents {
   ScanSpyware& Worker_;
 };
 
-ScanSpyware::ScanSpyware(TScanRequest request, TRemoval removeEntry)
-    : TScanWorker(std::move(request)), RemoveEntry_(std::move(removeEntry)) {}
+ScanSpyware::ScanSpyware(TScanRequest request, TRemoval removeEntry, TFolderSource windowsFolder)
+    : TScanWorker(std::move(request)), RemoveEntry_(std::move(removeEntry)), WindowsFolder_(std::move(windowsFolder)) {}
 
 void ScanSpyware::Execute() {
   RegistryPhase();
@@ -55,22 +54,24 @@ void ScanSpyware::ReportThreat(const TBhoEntry& entry) {
   const std::string type = IsToolbar(entry) ? "Barre d'outils" : "Spyware";
   if (!AutomaticRemoval()) {
     AddThreatRow(threat, name, type, "supprimer");
-  } else if (RemoveEntry_(threat.BhoEntry)) {
-    MarkThreatRemoved(AddThreatRow(threat, name, type, "supprimer"));
-  } else {
-    AddThreatRow(threat, name, type, "suppression échouée");
+    return;
+  }
+  switch (RemoveEntry_(threat.BhoEntry)) {
+    case TSpywareRemoval::Removed: MarkThreatRemoved(AddThreatRow(threat, name, type, "supprimer")); break;
+    case TSpywareRemoval::RegistrationRemoved:
+      MarkThreatRemoved(AddThreatRow(threat, name, type, "supprimer"), kRegistrationRemovedAction);
+      break;
+    case TSpywareRemoval::Failed: AddThreatRow(threat, name, type, "suppression échouée"); break;
   }
 }
 
 void ScanSpyware::FilePhase() {
-  if (Mode() != kAllModes) return;
-  const std::string windows = QrxPlatform::WindowsFolder();
-  // Without a Windows folder there is no system folder to list: the current folder is not one.
+  if (Mode() != kAllModes || StopRequested()) return;
+  ShowStatus(kFilesStarted);
+  const std::string windows = WindowsFolder_();
+  // Without a Windows folder there is no system folder to list: the current folder is none.
   if (windows.empty()) return;
-  if (!StopRequested()) {
-    ShowStatus(kFilesStarted);
-    ListFolder(windows);
-  }
+  ListFolder(windows);
   if (!StopRequested()) ListFolder(windows + "system\\");
   if (!StopRequested()) ListFolder(windows + "system32\\");
 }

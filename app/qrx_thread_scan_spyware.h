@@ -6,14 +6,18 @@
 // each. It opens no file and detects nothing there: the pace is the point.
 #include <functional>
 
+#include "KnownFolders.h"
 #include "qrx_scan_worker.h"
+#include "qrx_spyware_removal.h"
 
 class ScanSpyware : public TScanWorker {
  public:
-  // Removes one spyware registration: true when its server file and its class key are gone.
-  using TRemoval = std::function<bool(const TBhoEntry&)>;
+  // Removes one spyware registration.
+  using TRemoval = std::function<TSpywareRemoval(const TBhoEntry&)>;
+  // The Windows folder with its closing separator; empty when the system cannot say.
+  using TFolderSource = std::function<std::string()>;
 
-  ScanSpyware(TScanRequest request, TRemoval removeEntry);
+  ScanSpyware(TScanRequest request, TRemoval removeEntry, TFolderSource windowsFolder = QrxPlatform::WindowsFolder);
 
  protected:
   void Execute() override;
@@ -30,4 +34,5 @@ class ScanSpyware : public TScanWorker {
   void ReportThreat(const TBhoEntry& entry);
 
   TRemoval RemoveEntry_;
+  TFolderSource WindowsFolder_;
 };

@@ -33,4 +33,12 @@ bool SetAttributes(const std::string& path, uint32_t attributes);
 // The absolute form of `path`, in the usual form (not "\\?\"); empty when the system cannot say.
 std::string AbsolutePath(const std::string& path);
 
+// The path by which the system knows an existing file or folder, with links, junctions, short
+// names and "." or ".." resolved, in the case stored on disk: two spellings of one file give
+// the same answer. Empty when it cannot be opened.
+std::string FinalPath(const std::string& path);
+// True when the final path `path` lies inside the final path `folder`, at any depth. Under
+// Windows the case of letters does not count, as it does not for the file system.
+bool LiesInside(const std::string& path, const std::string& folder);
+
 }  // namespace QrxPlatform

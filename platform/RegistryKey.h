@@ -8,15 +8,11 @@
 
 namespace QrxPlatform {
 
-enum class TKeyAccess {
-  Read,  // listing and reading: what any account may do
-  Full,  // also deleting the key's subkeys
-};
-
 class TRegistryKey {
  public:
-  // Opens, never creates, `path` under `parent`; IsOpen() tells whether that worked.
-  TRegistryKey(HKEY parent, const std::string& path, TKeyAccess access);
+  // Opens, never creates, `path` under `parent` for reading, what any account may do;
+  // IsOpen() tells whether that worked.
+  TRegistryKey(HKEY parent, const std::string& path);
   ~TRegistryKey();
   TRegistryKey(const TRegistryKey&) = delete;
   TRegistryKey& operator=(const TRegistryKey&) = delete;
@@ -30,7 +26,8 @@ class TRegistryKey {
   // The default value as text, exactly as stored up to its first NUL; "" when it is missing or
   // not text.
   std::string DefaultText() const;
-  // Deletes the subkey `name`, which must have no subkeys of its own.
+  // Deletes the subkey `name`, which must have no subkeys of its own. The right to delete is
+  // asked of that subkey alone: this key stays open for reading only.
   bool DeleteSubkey(const std::string& name) const;
 
  private:

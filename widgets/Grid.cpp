@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "Gdi.h"
 #include "GridProtocol.h"
@@ -41,6 +42,8 @@ char AlignmentCode(TAlignment alignment) {
       return 'L';
   }
 }
+
+POINT PointOf(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
 RECT CheckBoxIn(const RECT& cell) {
   const int x = (cell.left + cell.right - kCheckBoxSize) / 2, y = (cell.top + cell.bottom - kCheckBoxSize) / 2;
@@ -237,11 +240,27 @@ void TGrid::SetFocusRow(int row) {
 void TGrid::ToggleCheckBox(int row) {
   if (row <= 0 || row >= RowCount()) return;
   for (int col = 0; col < ColCount(); ++col) {
-    if (Cell(col, row).HasCheckBox) {
-      SetTicked(col, row, !Cell(col, row).Ticked);
-      return;
-    }
+    if (Cell(col, row).HasCheckBox) return Toggle({col, row});
   }
+}
+
+void TGrid::Toggle(TCellPlace box) { SetTicked(box.Col, box.Row, !Cell(box.Col, box.Row).Ticked); }
+
+std::optional<int> TGrid::DataRowAt(int y) const {
+  if (y < RowPitch()) return std::nullopt;  // the header
+  const int row = TopRow_ + (y - RowPitch()) / RowPitch();
+  if (row >= RowCount()) return std::nullopt;
+  return row;
+}
+
+std::optional<TGrid::TCellPlace> TGrid::CheckBoxAt(POINT at) const {
+  const std::optional<int> row = DataRowAt(at.y);
+  if (!row) return std::nullopt;
+  for (int col = 0; col < ColCount(); ++col) {
+    const RECT cell = CellRect(col, *row);
+    if (PtInRect(&cell, at) && Cell(col, *row).HasCheckBox) return TCellPlace{col, *row};
+  }
+  return std::nullopt;
 }
 
 void TGrid::OnVerticalScroll(int request) {
@@ -327,18 +346,15 @@ void TGrid::OnKey(WPARAM key) {
   }
 }
 
-void TGrid::OnClick(int x, int y) {
-  if (y < RowPitch()) return;  // the header
-  const int row = TopRow_ + (y - RowPitch()) / RowPitch();
-  if (row >= RowCount()) return;
-  SetFocusRow(row);
-  for (int col = 0; col < ColCount(); ++col) {
-    const RECT cell = CellRect(col, row);
-    if (x >= cell.left && x < cell.right && y < cell.bottom && Cell(col, row).HasCheckBox) {
-      SetTicked(col, row, !Cell(col, row).Ticked);
-      return;
-    }
-  }
+void TGrid::OnPress(POINT at) {
+  // Taken before the row is selected: selecting a row shown in part scrolls it whole into
+  // view, and another row's checkbox under the pointer.
+  PressedCheckBox_ = CheckBoxAt(at);
+  if (const std::optional<int> row = DataRowAt(at.y)) SetFocusRow(*row);
+}
+
+void TGrid::OnClick(POINT at) {
+  if (PressedCheckBox_ && CheckBoxAt(at) == PressedCheckBox_) Toggle(*PressedCheckBox_);
 }
 
 void TGrid::Paint(HDC dc) {
@@ -443,7 +459,14 @@ LRESULT TGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONDOWN:
       SetFocus(Handle());
-      OnClick(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      Click_.Follow(Handle(), message, lParam);
+      OnPress(PointOf(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      if (Click_.Follow(Handle(), message, lParam)) OnClick(PointOf(lParam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      Click_.Follow(Handle(), message, lParam);
       return 0;
     case WM_KEYDOWN:
       OnKey(wParam);

@@ -5,12 +5,15 @@
 // its own look: a checkbox, a font name, colour and style, a horizontal alignment.
 //
 // Rows are selected whole; the selection (the focused row) is drawn with no highlight, only
-// a focus outline while the grid has the keyboard. Nothing can be edited: a click on a
-// checkbox, or the space bar on the focused row, ticks or unticks it. The wheel, the arrows,
-// Page Up/Down and Home/End scroll. Only what changes is repainted, and a paint draws only the
-// rows in view, so a grid of 10,000 rows costs no more to grow or draw than one of ten.
+// a focus outline while the grid has the keyboard; a press of the left button selects its
+// row. Nothing can be edited: a click on a checkbox (pressed and released over that same
+// checkbox, as a button is), or the space bar on the focused row, ticks or unticks it. The
+// wheel, the arrows, Page Up/Down and Home/End scroll. Only what changes is repainted, and a
+// paint draws only the rows in view, so a grid of 10,000 rows costs no more to grow or draw
+// than one of ten.
 //
 // Another process reads the grid through the message of GridProtocol.h.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +68,13 @@ class TGrid : public TPaintedWindow {
   void Paint(HDC dc) override;
 
  private:
+  // Where a cell is among the rows, whatever the scrolling.
+  struct TCellPlace {
+    int Col;
+    int Row;
+    bool operator==(const TCellPlace&) const = default;
+  };
+
   TGridCell& MutableCell(int col, int row);
   void InvalidateCell(int col, int row);
   void InvalidateRow(int row);
@@ -86,9 +96,16 @@ class TGrid : public TPaintedWindow {
   void OnHorizontalScroll(int request);
   void OnWheel(int delta);
   void OnKey(WPARAM key);
-  void OnClick(int x, int y);
+  // The data row at height y of the client area, if any.
+  std::optional<int> DataRowAt(int y) const;
+  std::optional<TCellPlace> CheckBoxAt(POINT at) const;
+  void OnPress(POINT at);
+  // A press on the grid released over it, at `at`.
+  void OnClick(POINT at);
   void SetFocusRow(int row);
+  // The first checkbox of the row.
   void ToggleCheckBox(int row);
+  void Toggle(TCellPlace box);
   // Answers a reader of GridProtocol.h.
   LRESULT AnswerReader(HWND reader);
 
@@ -100,4 +117,7 @@ class TGrid : public TPaintedWindow {
   int Left_ = 0;  // pixels scrolled to the right
   int FocusRow_ = 1;
   int WheelRest_ = 0;
+  TClickTracker Click_;
+  // The checkbox the left button was pressed on: the click toggles it if released over it.
+  std::optional<TCellPlace> PressedCheckBox_;
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 #include "NativePath.h"
 
@@ -54,6 +55,19 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
   const mode_t mode = (attributes & 1) ? 0444 : 0644;
   if (S_ISDIR(info.st_mode) || (info.st_mode & 0777) == mode) return true;
   return ::chmod(native.c_str(), mode) == 0;
+}
+
+std::string FinalPath(const std::string& path) {
+  char* resolved = ::realpath(NativePath(path).c_str(), nullptr);
+  if (!resolved) return {};
+  std::string final(resolved);
+  std::free(resolved);
+  return final;
+}
+
+bool LiesInside(const std::string& path, const std::string& folder) {
+  const std::string outer = !folder.empty() && folder.back() == '/' ? folder : folder + '/';
+  return path.size() > outer.size() && path.compare(0, outer.size(), outer) == 0;
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -73,6 +73,32 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
   return ::SetFileAttributesW(SystemPath(path).c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
+std::string FinalPath(const std::string& path) {
+  // Opened for its name only: no right to read or write is asked, so a file in use still
+  // answers; a folder needs the backup flag to be opened at all.
+  HANDLE handle = ::CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+  if (length >= final.size()) {
+    final.resize(length + 1);
+    length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+  }
+  ::CloseHandle(handle);
+  if (length == 0 || length >= final.size()) return {};
+  final.resize(length);
+  return Utf8(final);
+}
+
+bool LiesInside(const std::string& path, const std::string& folder) {
+  std::wstring inner = Wide(path), outer = Wide(folder);
+  if (!outer.empty() && outer.back() != L'\\') outer += L'\\';
+  if (inner.size() <= outer.size()) return false;
+  return ::CompareStringOrdinal(inner.c_str(), static_cast<int>(outer.size()), outer.c_str(),
+                                static_cast<int>(outer.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::string AbsolutePath(const std::string& path) {
   std::wstring full(MAX_PATH, L'\0');
   const std::wstring wide = Wide(path);

@@ -4,9 +4,8 @@
 
 namespace QrxPlatform {
 
-TRegistryKey::TRegistryKey(HKEY parent, const std::string& path, TKeyAccess access) {
-  const REGSAM rights = access == TKeyAccess::Full ? KEY_ALL_ACCESS : KEY_READ;
-  if (::RegOpenKeyExW(parent, Wide(path).c_str(), 0, rights, &Key_) != ERROR_SUCCESS) Key_ = nullptr;
+TRegistryKey::TRegistryKey(HKEY parent, const std::string& path) {
+  if (::RegOpenKeyExW(parent, Wide(path).c_str(), 0, KEY_READ, &Key_) != ERROR_SUCCESS) Key_ = nullptr;
 }
 
 TRegistryKey::~TRegistryKey() {

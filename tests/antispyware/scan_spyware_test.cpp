@@ -13,6 +13,7 @@
 #include "app_test_support.h"
 #include "data_test_files.h"
 #include "qrx_application.h"
+#include "qrx_class_keys.h"
 #include "qrx_spyware_removal.h"
 #include "qrx_thread_scan_spyware.h"
 
@@ -122,12 +123,16 @@ class ScanSpywareTest : public ::testing::Test {
               Log.push_back("row " + std::to_string(Rows.size()) + " " + action);
               return static_cast<int>(Rows.size());
             },
-            [this](int row) { Log.push_back("removed " + std::to_string(row)); }};
+            [this](int row, const std::string& action) {
+              Log.push_back("removed " + std::to_string(row) + (action == kRemovedAction ? "" : " " + action));
+            }};
   }
 
   // Runs one scan to its end, applying its hand-overs.
-  void Scan(const std::string& mode, bool automaticRemoval = false, ScanSpyware::TRemoval removal = {}) {
-    auto worker = std::make_unique<ScanSpyware>(TScanRequest{mode, automaticRemoval, Targets()}, std::move(removal));
+  void Scan(const std::string& mode, bool automaticRemoval = false, ScanSpyware::TRemoval removal = {},
+            ScanSpyware::TFolderSource windowsFolder = QrxPlatform::WindowsFolder) {
+    auto worker = std::make_unique<ScanSpyware>(TScanRequest{mode, automaticRemoval, Targets()}, std::move(removal),
+                                                std::move(windowsFolder));
     Worker_ = worker.get();
     worker->SetOnDone([this] { ++DoneNotices; });
     worker->Start();
@@ -206,6 +211,17 @@ TEST_F(ScanSpywareTest, EachMatchingEntryIsARowAndEveryKeyIsShown) {
   EXPECT_EQ(1, DoneNotices);
 }
 
+TEST_F(ScanSpywareTest, AutomaticRemovalSaysWhenOnlyTheRegistrationWent) {
+  LoadDatabase();
+  const TSeededClass spyware(SpywareId, Temp / "spyware.dll");
+  const TSpywareRemoval outcomes[] = {TSpywareRemoval::RegistrationRemoved, TSpywareRemoval::Failed};
+  std::size_t calls = 0;
+  Scan("REGISTRY", true, [&](const TBhoEntry&) { return outcomes[calls++ % 2]; });
+  EXPECT_EQ((std::vector<std::string>{"row 1 supprimer", "removed 1 enregistrement supprimé",
+                                      "row 2 suppression échouée"}),
+            Log);
+}
+
 TEST_F(ScanSpywareTest, AutomaticRemovalMarksTheRowsOfRemovedEntriesOnly) {
   LoadDatabase();
   const TSeededClass spyware(SpywareId, Temp / "spyware.dll");
@@ -214,7 +230,7 @@ TEST_F(ScanSpywareTest, AutomaticRemovalMarksTheRowsOfRemovedEntriesOnly) {
   Scan("REGISTRY", true, [&](const TBhoEntry& entry) {
     removed.push_back(entry.Clsid.Str());
     Log.push_back("removal " + entry.DisplayName.Str());
-    return removed.size() == 1;
+    return removed.size() == 1 ? TSpywareRemoval::Removed : TSpywareRemoval::Failed;
   });
   EXPECT_EQ((std::vector<std::string>{UpperClassId(SpywareId), UpperClassId(SpywareId)}), removed);
   EXPECT_EQ((std::vector<std::string>{"removal Test Spyware", "row 1 supprimer", "removed 1",
@@ -273,6 +289,22 @@ TEST_F(ScanSpywareTest, OnlyTheExactModeTextRunsTheFilePhase) {
 
 // The whole file phase: the three folders in order, files only (hidden and system ones too),
 // at least 25 ms each.
+// The current folder is no Windows folder: without one, the file phase lists nothing.
+TEST_F(ScanSpywareTest, FilePhaseIsEmptyWhenTheWindowsFolderIsUnknown) {
+  Temp.Write("ordinary.txt", "x");
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(PathFromUtf8(Temp / "").c_str());
+  LoadDatabase();
+  Scan("REGISTRYANDFILES", false, {}, [] { return std::string(); });
+  SetCurrentDirectoryW(current);
+
+  const auto started = std::find(Statuses.begin(), Statuses.end(), kFilesStarted);
+  ASSERT_NE(Statuses.end(), started);
+  EXPECT_EQ(kNothingFound, *(started + 1)) << "no file is shown after the file phase's start";
+  EXPECT_EQ(started + 2, Statuses.end());
+}
+
 TEST_F(ScanSpywareTest, FilePhaseShowsTheFilesOfTheWindowsFolders) {
   const std::string windows = WindowsFolder();
   const std::string hiddenName = "qrxspy" + std::to_string(GetCurrentProcessId()) + ".tmp";
@@ -349,6 +381,86 @@ TEST_F(ScanSpywareTest, StopDuringTheFilePhaseEndsItAtOnce) {
   EXPECT_EQ(kFound, Statuses.back()) << "the summary counts the threats found before the stop";
   EXPECT_EQ(2u, Rows.size());
   EXPECT_EQ(1, DoneNotices);
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// HKEY_CLASSES_ROOT pointed, for this process, at a key of the test's own whose "CLSID" and its
+// one entry grant reading and nothing else, as a standard account meets the class keys of a
+// managed machine.
+class TReadOnlyClassesRoot {
+ public:
+  TReadOnlyClassesRoot() {
+    Remove();  // what an earlier run left, should it have been stopped
+    RegCreateKeyExW(HKEY_CURRENT_USER, Root_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Root_Key, nullptr);
+    HKEY classes = nullptr, entry = nullptr;
+    RegCreateKeyExW(Root_Key, L"CLSID", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr);
+    RegCreateKeyExW(classes, Wide(kEntry).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry, nullptr);
+    // Everyone may read; nobody may write or delete.
+    alignas(ACL) BYTE aclBytes[256];
+    auto* acl = reinterpret_cast<ACL*>(aclBytes);
+    InitializeAcl(acl, sizeof aclBytes, ACL_REVISION);
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof everyone;
+    CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize);
+    AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone);
+    SetDacl(entry, acl);
+    SetDacl(classes, acl);
+    RegCloseKey(entry);
+    RegCloseKey(classes);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, Root_Key);
+  }
+  ~TReadOnlyClassesRoot() {
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(Root_Key);
+    Remove();
+  }
+  TReadOnlyClassesRoot(const TReadOnlyClassesRoot&) = delete;
+  TReadOnlyClassesRoot& operator=(const TReadOnlyClassesRoot&) = delete;
+
+  static constexpr char kEntry[] = "{5152580A-0000-4ABC-8DEF-000000000001}";
+
+  // Whether the system refuses writing there at all: otherwise there is nothing to show.
+  static bool WritingIsRefused() {
+    HKEY key = nullptr;
+    const LONG result = RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS, &key);
+    if (result == ERROR_SUCCESS) RegCloseKey(key);
+    return result == ERROR_ACCESS_DENIED;
+  }
+
+ private:
+  static void SetDacl(HKEY key, ACL* acl) {
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+  }
+
+  // Rights back to everyone (the owner may always change them), then the keys go.
+  void Remove() const {
+    for (const std::wstring& key : {Root_ + L"\\CLSID\\" + Wide(kEntry), Root_ + L"\\CLSID"}) {
+      HKEY handle = nullptr;
+      if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, WRITE_DAC, &handle) != ERROR_SUCCESS) continue;
+      SetDacl(handle, nullptr);
+      RegCloseKey(handle);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, Root_.c_str());
+  }
+
+  // Wine gives its processes the same few numbers again: a stopped run's keys may be met.
+  const std::wstring Root_ = L"Software\\QrxReadOnlyClasses" + std::to_wstring(GetCurrentProcessId());
+  HKEY Root_Key = nullptr;
+};
+
+// The scan reads only, which every account may do.
+TEST(ClassKeysTest, AreListedWithoutTheRightToWriteThem) {
+  const TReadOnlyClassesRoot readOnly;
+  if (!TReadOnlyClassesRoot::WritingIsRefused()) GTEST_SKIP() << "this system does not enforce key rights";
+  EXPECT_EQ(std::vector<std::string>{TReadOnlyClassesRoot::kEntry}, ListClassKeys());
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ class VirusWorkerTest : public testing::Test {
       Rows.push_back({threat, object, type, action});
       return static_cast<int>(Rows.size());
     };
-    targets.MarkThreatRemoved = [this](int row) { Rows.at(row - 1).Removed = true; };
+    targets.MarkThreatRemoved = [this](int row, const std::string&) { Rows.at(row - 1).Removed = true; };
     Worker = std::make_unique<ScanVirus>(TScanRequest{mode, automaticRemoval, targets});
     Worker->Start();
     ASSERT_TRUE(Worker->WaitFor(120000));

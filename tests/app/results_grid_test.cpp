@@ -2,6 +2,7 @@
 // of a removed row, the removal button with its boxes, and the grid's own handling of the
 // mouse, the keyboard, scrolling and repainting.
 #include <algorithm>
+#include <optional>
 
 #include "app_test_support.h"
 #include "qrx_menaces_liste.h"
@@ -84,10 +85,13 @@ class ResultsGridTest : public MainWindowTest {
   }
   void Tick(int row) { Grid().SetTicked(kCheck, row, true); }
   void PressRemoval() { SendMessageW(Form->buttonSupprimer->Handle(), BM_CLICK, 0, 0); }
-  // Clicks the grid at a point of its client area, as the mouse would.
+  // The left button at a point of the grid's client area, as the mouse would press or release
+  // it there (a release anywhere comes to the grid while the grid holds the mouse).
+  void PressAt(POINT at) { SendMessageW(Grid().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y)); }
+  void ReleaseAt(POINT at) { SendMessageW(Grid().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y)); }
   void ClickAt(POINT at) {
-    SendMessageW(Grid().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-    SendMessageW(Grid().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    PressAt(at);
+    ReleaseAt(at);
   }
   POINT CentreOf(int col, int row) {
     const RECT r = Grid().CellRect(col, row);
@@ -315,6 +319,87 @@ TEST_F(ResultsGridTest, ClicksOnCheckboxesToggleThemAndNothingElse) {
   EXPECT_FALSE(Cell(kCheck, 1).Ticked || Cell(kCheck, 5).HasCheckBox);
   EXPECT_EQ(5, Grid().FocusRow());
   EXPECT_EQ("a", Cell(kObject, 1).Text);
+}
+
+// A checkbox is clicked as a button is: the press selects the row and takes the mouse, and
+// only a release over the checkbox pressed ticks it.
+TEST_F(ResultsGridTest, ACheckboxTicksOnAPressAndAReleaseOverItOnly) {
+  Open();
+  AddFile("a");
+  AddFile("b");
+  const POINT box1 = CentreOf(kCheck, 1), object1 = CentreOf(kObject, 1), box2 = CentreOf(kCheck, 2);
+  const POINT besideTheGrid{-20, box1.y};  // over the main window, left of the grid
+  struct TCase {
+    const char* What;
+    std::optional<POINT> Press;  // none: on a label of the main window, outside the grid
+    bool MouseTakenAway;         // by another window before the release, as a box or a menu does
+    POINT Release;
+    bool Ticked1, Ticked2;
+  };
+  const TCase cases[] = {
+      {"pressed and released on the same checkbox", box1, false, box1, true, false},
+      {"released on another cell of the row", box1, false, object1, false, false},
+      {"released on another row's checkbox", box1, false, box2, false, false},
+      {"released outside the grid", box1, false, besideTheGrid, false, false},
+      {"pressed on another cell of the row, released on its checkbox", object1, false, box1, false, false},
+      {"pressed outside the grid, released on a checkbox", std::nullopt, false, box1, false, false},
+      {"the mouse taken away before the release", box1, true, box1, false, false},
+  };
+  const auto untickBoth = [&] {
+    Grid().SetTicked(kCheck, 1, false);
+    Grid().SetTicked(kCheck, 2, false);
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    untickBoth();
+    Key(VK_HOME);
+    Key(VK_DOWN);  // row 2 selected: the press on row 1 selects row 1
+    if (c.Press) {
+      PressAt(*c.Press);
+      EXPECT_EQ(Grid().Handle(), GetCapture());
+      EXPECT_EQ(1, Grid().FocusRow());
+    } else {
+      SendMessageW(Form->Label1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    }
+    EXPECT_FALSE(Cell(kCheck, 1).Ticked) << "nothing ticks on the press";
+    if (c.MouseTakenAway) SetCapture(Form->Handle());
+    ReleaseAt(c.Release);
+    EXPECT_EQ(c.Ticked1, Cell(kCheck, 1).Ticked);
+    EXPECT_EQ(c.Ticked2, Cell(kCheck, 2).Ticked);
+    EXPECT_NE(Grid().Handle(), GetCapture()) << "the release gives the mouse back";
+    ReleaseCapture();
+  }
+  // The space bar ticks the selected row at once.
+  untickBoth();
+  Key(VK_HOME);
+  Key(VK_SPACE);
+  EXPECT_TRUE(Cell(kCheck, 1).Ticked);
+  EXPECT_FALSE(Cell(kCheck, 2).Ticked);
+}
+
+// The row shown in part at the foot: a press selects it and scrolls it whole into view, and the
+// next row in part under the pointer. The click is the checkbox's that was pressed, wherever
+// it went.
+TEST_F(ResultsGridTest, APressOnARowShownInPartScrollsItIntoViewAndClicksItsOwnCheckbox) {
+  Open();
+  for (int n = 1; n <= 12; ++n) AddFile(Numbered(n));
+  const int height = Grid().ClientSize().cy;
+  int partial = 1;
+  while (Grid().CellRect(kCheck, partial).bottom <= height) ++partial;
+  const RECT cell = Grid().CellRect(kCheck, partial);
+  ASSERT_LT(cell.top, height);
+  const POINT footBox{(cell.left + cell.right) / 2, (cell.top + height) / 2};
+
+  ClickAt(footBox);
+  EXPECT_EQ(partial, Grid().FocusRow());
+  EXPECT_EQ(2, Grid().TopRow());
+  EXPECT_LE(Grid().CellRect(kCheck, partial).bottom, height);
+  for (int row = 1; row <= 12; ++row) EXPECT_FALSE(Cell(kCheck, row).Ticked) << row;
+
+  PressAt(footBox);
+  EXPECT_EQ(partial + 1, Grid().FocusRow());
+  ReleaseAt(CentreOf(kCheck, partial + 1));
+  for (int row = 1; row <= 12; ++row) EXPECT_EQ(row == partial + 1, Cell(kCheck, row).Ticked) << row;
 }
 
 TEST_F(ResultsGridTest, KeyboardAndWheelScrollAndTheSpaceBarTicks) {

@@ -2,6 +2,8 @@
 // class key and files and removes what is left of them.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include "qrx_spyware_removal.h"
 #include "removal_test_support.h"
 
@@ -28,7 +30,7 @@ TEST_F(SpywareRemovalTest, ServerFileAndWholeClassKeyGo) {
   const std::string server = Scratch.File("espion.dll");
   SeedClass(server);
   SeedKey(Clsid, "ProgID");
-  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_FALSE(FileExists(server));
   EXPECT_FALSE(ClassKeyExists(Clsid));
 }
@@ -39,7 +41,7 @@ TEST_F(SpywareRemovalTest, ServerFileNamedInAnyScriptGoes) {
     const std::string server = Scratch.File(name);
     ASSERT_TRUE(FileExists(server));
     SeedClass(server);
-    EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+    EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
     EXPECT_FALSE(FileExists(server));
     EXPECT_FALSE(ClassKeyExists(Clsid));
   }
@@ -48,7 +50,7 @@ TEST_F(SpywareRemovalTest, ServerFileNamedInAnyScriptGoes) {
 TEST_F(SpywareRemovalTest, WithoutInProcServer32OnlyTheKeyGoes) {
   const std::string bystander = Scratch.File("autre.dll");
   SeedKey(Clsid, "LocalServer32", &bystander);
-  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_FALSE(ClassKeyExists(Clsid));
   EXPECT_TRUE(FileExists(bystander));
 }
@@ -56,47 +58,83 @@ TEST_F(SpywareRemovalTest, WithoutInProcServer32OnlyTheKeyGoes) {
 TEST_F(SpywareRemovalTest, NestedSubkeysAreDeletedWithTheKey) {
   for (const char* path : {"A\\B\\C\\D", "A\\B\\C2", "A\\B2\\C3\\D3\\E3", "Z", "InProcServer32\\Sous"})
     SeedKey(Clsid, path);
-  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));  // an InProcServer32 without a value names no file
+  // An InProcServer32 without a value names no file.
+  EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_FALSE(ClassKeyExists(Clsid));
 }
 
-TEST_F(SpywareRemovalTest, MissingServerFileFailsButTheKeyStillGoes) {
+TEST_F(SpywareRemovalTest, AServerFileAlreadyGoneDoesNotHoldTheKeyBack) {
   SeedClass(Scratch.PathOf("absent.dll"));
-  EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_FALSE(ClassKeyExists(Clsid));
 }
 
-TEST_F(SpywareRemovalTest, FileInUseFailsButTheKeyStillGoes) {
+// The key is all that leads to the file: it stays until the file can go.
+TEST_F(SpywareRemovalTest, AServerFileInUseKeepsTheKeyForALaterRemoval) {
   const std::string server = Scratch.File("ouvert.dll");
   SeedClass(server);
-  HANDLE held = CreateFileA(server.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held = CreateFileW(WideOf(server).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
-  CloseHandle(held);
+  EXPECT_EQ(TSpywareRemoval::Failed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_TRUE(FileExists(server));
+  EXPECT_TRUE(ClassKeyExists(Clsid));
+  CloseHandle(held);
+
+  EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_FALSE(FileExists(server));
   EXPECT_FALSE(ClassKeyExists(Clsid));
+}
+
+// Files of Windows and of the programs' shared folders stay however the registration spells
+// them; the registration goes.
+TEST_F(SpywareRemovalTest, ASharedSystemFileStaysAndOnlyTheRegistrationGoes) {
+  wchar_t system[MAX_PATH], common[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, common, CSIDL_PROGRAM_FILES_COMMON, TRUE));
+  const std::string name = "qrx-fichier-partage-" + std::to_string(GetCurrentProcessId()) + ".dll";
+  for (const std::filesystem::path& folder : {std::filesystem::path(system), std::filesystem::path(common)}) {
+    const std::filesystem::path file = folder / PathOfUtf8(name);
+    std::ofstream(file, std::ios::binary) << "MZ";
+    const std::string exact = Utf8Of(file);
+    wchar_t shortName[MAX_PATH] = L"";
+    GetShortPathNameW(file.c_str(), shortName, MAX_PATH);
+    std::string upper = exact;
+    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    std::string slashes = exact;
+    for (char& c : slashes) c = c == '\\' ? '/' : c;
+    const std::string detour = Utf8Of(folder) + "\\.\\..\\" + Utf8Of(folder.filename()) + "\\" + name;
+    for (const std::string& spelling : {exact, upper, Utf8Of(shortName), slashes, detour}) {
+      SCOPED_TRACE(spelling);
+      SeedClass(spelling);
+      EXPECT_EQ(TSpywareRemoval::RegistrationRemoved, RemoveSpywareEntry(Entry(Clsid)));
+      EXPECT_TRUE(FileExists(exact));
+      EXPECT_FALSE(ClassKeyExists(Clsid));
+    }
+    std::filesystem::remove(file);
+  }
 }
 
 TEST_F(SpywareRemovalTest, SecondCallFailsAndChangesNothing) {
   const std::string server = Scratch.File("espion.dll");
   SeedClass(server);
-  ASSERT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  ASSERT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
   const std::string sameName = Scratch.File("espion.dll");  // a new file under the old name
-  EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_EQ(TSpywareRemoval::Failed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_TRUE(FileExists(sameName));
   EXPECT_FALSE(ClassKeyExists(Clsid));
 }
 
 // The value is used exactly as stored: quotes stay, environment references are not expanded.
+// What it names does not exist, so it holds the key back no more than a file already gone.
 TEST_F(SpywareRemovalTest, QuotedOrEnvironmentNamesAreNotFound) {
   const std::string server = Scratch.File("espion.dll");
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string underTemp = server.substr(std::string(temp).size());
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::string underTemp = server.substr(Utf8Of(temp).size());
   for (const std::string& value : {"\"" + server + "\"", "%TEMP%\\" + underTemp, "%TMP%\\" + underTemp}) {
     SCOPED_TRACE(value);
     SeedClass(value);
-    EXPECT_FALSE(RemoveSpywareEntry(Entry(Clsid)));
+    EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
     EXPECT_TRUE(FileExists(server));
     EXPECT_FALSE(ClassKeyExists(Clsid));
   }
@@ -109,7 +147,7 @@ TEST_F(SpywareRemovalTest, KeyStoredInLowerCaseIsFound) {
   ASSERT_NE(lower, Clsid);
   const std::string server = Scratch.File("minuscule.dll");
   SeedKey(lower, "InProcServer32", &server);
-  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_FALSE(FileExists(server));
   EXPECT_FALSE(ClassKeyExists(lower));
 }
@@ -122,14 +160,14 @@ TEST_F(SpywareRemovalTest, NonTextServerValueRemovesNoFile) {
   const DWORD number = 7;
   RegSetValueExA(key, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
   RegCloseKey(key);
-  EXPECT_TRUE(RemoveSpywareEntry(Entry(Clsid)));
+  EXPECT_EQ(TSpywareRemoval::Removed, RemoveSpywareEntry(Entry(Clsid)));
   EXPECT_FALSE(ClassKeyExists(Clsid));
 }
 
 // An empty identifier would name HKCR\CLSID itself: nothing may be deleted.
 TEST_F(SpywareRemovalTest, EmptyIdentifierDeletesNothing) {
   SeedKey(Clsid);
-  EXPECT_FALSE(RemoveSpywareEntry(Entry("")));
+  EXPECT_EQ(TSpywareRemoval::Failed, RemoveSpywareEntry(Entry("")));
   EXPECT_TRUE(ClassKeyExists(Clsid));
   HKEY classes;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &classes));

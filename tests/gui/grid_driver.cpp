@@ -1,10 +1,11 @@
 // Removes threats through the real program, as a user would: the test build of Quorvex starts
 // with twelve threats in its grid (its /rows switch), rows are ticked with real mouse clicks on
-// their checkboxes (xdotool on the X display), the grid is scrolled with the wheel, the removal
-// button is clicked, and the grid is read back from this process (GridProtocol.h) while the
-// files and registry keys are checked on disk and in the prefix's registry. The first threat's
-// file has a name in several scripts, in folders named so too: its row must come back byte for
-// byte as given, and its removal find the file.
+// their checkboxes (xdotool on the X display; presses and releases in two places through the
+// system's input), the grid is scrolled with the wheel, the removal button is clicked, and the
+// grid is read back from this process (GridProtocol.h) while the files and registry keys are
+// checked on disk and in the prefix's registry. The first threat's file has a name in several
+// scripts, in folders named so too: its row must come back byte for byte as given, and its
+// removal find the file.
 //
 // Usage: qrx_grid_driver <Quorvex_rows.exe> <scratch folder>
 // Prints one line per check ("ok - ..." or "not ok - ...") and exits with 1 when a check failed.
@@ -49,6 +50,7 @@ class TDriver {
       if (Start(program)) {
         CheckRowsAsAdded();
         TickWithTheMouse();
+        ClickOnlyWherePressed();
         RemoveWithOneLocked();
         RemoveTheLockedOneNow();
         NothingLeftTicked();
@@ -158,6 +160,76 @@ class TDriver {
     Expect(WaitFor([&] { return Rows().size() == kThreats && Rows()[kThreats - 1].CheckBoxOnScreen.has_value(); }, 5000),
            "the wheel brings the last row into view");
     Expect(ClickCheckBox(kThreats) && Becomes(kThreats, TGridCheck::Ticked), "the last row ticked after scrolling");
+  }
+
+  // The window that the grid's thread holds the mouse in, if any.
+  HWND MouseHolder() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(Grid_, nullptr), &info) ? info.hwndCapture : nullptr;
+  }
+
+  // The left button pressed or released at a screen point through the system's input, as a
+  // hand on the mouse does. The move and the button go in one event, so that the button acts
+  // where it was sent whatever the X pointer tells Wine meanwhile.
+  static bool SendMouse(POINT at, DWORD button) {
+    // Absolute positions run from 0 to 65535 across the screen.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(at.x, 65535, width - 1);
+    input.mi.dy = MulDiv(at.y, 65535, height - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+    return SendInput(1, &input, sizeof(INPUT)) == 1;
+  }
+
+  // The left button pressed at one screen point and released at another (xdotool's click does
+  // both in one place). False when the input was refused, or when a press on the grid did not
+  // make it hold the mouse, as it must to see the release wherever it happens.
+  bool PressAndRelease(POINT press, POINT release) {
+    RECT grid;
+    GetWindowRect(Grid_, &grid);
+    if (!SendMouse(press, MOUSEEVENTF_LEFTDOWN)) return false;
+    const bool held = !PtInRect(&grid, press) || WaitFor([&] { return MouseHolder() == Grid_; }, 3000);
+    return SendMouse(release, MOUSEEVENTF_LEFTUP) && held;
+  }
+
+  // A checkbox ticks only when the button is pressed and released over it. The rows in view
+  // after the wheel: the last one ticked, the two above it not. The input is handled in order:
+  // once a click on the last row's checkbox has unticked it, what came before was handled too.
+  void ClickOnlyWherePressed() {
+    const int last = kThreats, above = kThreats - 1, twoAbove = kThreats - 2;
+    const std::vector<TGridRow> rows = Rows();
+    if (rows.size() != kThreats || !rows[twoAbove - 1].CheckBoxOnScreen || !rows[above - 1].CheckBoxOnScreen ||
+        !rows[last - 1].CheckBoxOnScreen)
+      return Expect(false, "the last three rows are in view");
+    const POINT box = *rows[twoAbove - 1].CheckBoxOnScreen, nextBox = *rows[above - 1].CheckBoxOnScreen,
+                lastBox = *rows[last - 1].CheckBoxOnScreen;
+    const POINT object{box.x + 100, box.y};
+    RECT grid;
+    GetWindowRect(Grid_, &grid);
+    const POINT besideTheGrid{grid.left - 20, box.y};  // on the main window
+    const struct {
+      const char* What;
+      POINT Press, Release;
+    } cases[] = {
+        {"released on another cell of the row", box, object},
+        {"released on another row's checkbox", box, nextBox},
+        {"released outside the grid", box, besideTheGrid},
+        {"pressed outside the grid, released on a checkbox", besideTheGrid, box},
+    };
+    for (const auto& c : cases) {
+      const std::string what = std::string("pressed and released with the real mouse, ") + c.What;
+      Expect(PressAndRelease(c.Press, c.Release), what + ": the input goes in, a press on the grid takes the mouse");
+      Expect(PressAndRelease(lastBox, lastBox) && Becomes(last, TGridCheck::Unticked),
+             what + ": then pressed and released on the last row's checkbox, which unticks");
+      const std::vector<TGridRow> after = Rows();
+      Expect(after.size() == kThreats && after[twoAbove - 1].Check == TGridCheck::Unticked &&
+                 after[above - 1].Check == TGridCheck::Unticked,
+             what + ": nothing ticked");
+      Expect(PressAndRelease(lastBox, lastBox) && Becomes(last, TGridCheck::Ticked),
+             what + ": the last row's checkbox ticks again");
+    }
   }
 
   HWND RemovalButton() {
