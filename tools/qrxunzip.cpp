@@ -1,6 +1,8 @@
 // qrxunzip: lists, tests or extracts a ZIP archive the way the scanner sees it, printing
 // one line per report of the extractor:
 //   <kind> <code> <unpacked size> <packed size> <method> <name>   (tab-separated)
+// where <method> is the method's name ("deflate64"), or its number when the extractor does
+// not know it, followed by " (encrypted)" for an encrypted member.
 // Paths, patterns and member names are UTF-8, in any script.
 // Exit status: 0 when the walk ended normally and every member it started succeeded, 1 when
 // some member failed, else the walk's negative result code without its sign.
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "BriskUnzip.h"
+#include "ZipFormat.h"
 #include "qrx_console.h"
 
 namespace {
@@ -30,15 +33,21 @@ const char* KindName(int32_t status) {
   }
 }
 
+std::string MethodText(const TUnzipReport& report) {
+  const char* name = MethodName(report.Method);
+  std::string text = name ? name : std::to_string(report.Method);
+  return report.IsEncrypted ? text + " (encrypted)" : text;
+}
+
 void PrintReport(int32_t code, TUnzipReport* report) {
   // A member may fail without an error report (a damaged deflate header): count starts and ends.
   MembersStarted += report->Status == UZ_REPORT_MEMBER_START;
   MembersDone += report->Status == UZ_REPORT_MEMBER_DONE;
   FatalSeen = FatalSeen || code == UZ_FATAL_REPORT;
   if (Quiet && report->Status != UZ_REPORT_MEMBER_ERROR && code != UZ_FATAL_REPORT) return;
-  PrintText(stdout, "%s\t%d\t%lld\t%lld\t%u\t%s\n", KindName(report->Status), static_cast<int>(code),
+  PrintText(stdout, "%s\t%d\t%lld\t%lld\t%s\t%s\n", KindName(report->Status), static_cast<int>(code),
             static_cast<long long>(report->UnpackedSize), static_cast<long long>(report->PackedSize),
-            static_cast<unsigned>(report->Method), report->FileName);
+            MethodText(*report).c_str(), report->FileName);
 }
 
 int Usage() {

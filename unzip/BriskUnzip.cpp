@@ -42,6 +42,7 @@ void FillFromEntry(TUnzipReport& report, const TZipCursor& cursor) {
   report.Method = cursor.Method;
   report.Attributes = cursor.Attributes;
   report.Ratio = UnzipRatio(report.PackedSize, report.UnpackedSize);
+  report.IsEncrypted = (cursor.Flags & kFlagEncrypted) != 0;
 }
 
 bool IsSelected(const char* pattern, const char* storedName) {
@@ -209,6 +210,7 @@ int32_t TBriskUnzip::ExtractMembers(const char* archivePath, const char* targetF
   if (ReportHandler) {
     const TDirectoryTotals all = DirectoryTotals(cursor);
     report.IsFolder = false;
+    report.IsEncrypted = false;
     CopyFileName(report, archivePath);
     report.UnpackedSize = all.Unpacked;
     report.PackedSize = all.Packed;
@@ -271,6 +273,7 @@ void TBriskUnzip::SendEndReport(TUnzipWalk& walk, const char* archivePath, const
   report.DateTime = 0xFFFFFFFFu;
   report.Attributes = -1;
   report.Method = 0;
+  report.IsEncrypted = false;
   report.UnpackedSize = totals.Unpacked;
   report.PackedSize = totals.Packed;
   CopyFileName(report, archivePath);

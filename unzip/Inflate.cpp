@@ -1,15 +1,17 @@
-// Method 8: deflate (RFC 1951).
+// Method 8: deflate (RFC 1951), and method 9: Deflate64, the same format with a 64 KiB window,
+// length code 285 meaning 3 to 65538 (16 extra bits) and distance codes 30 and 31 reaching
+// 32769 to 65536 (14 extra bits). Both are one decoder over a format description.
 //
 // Codes are decoded through lookup tables indexed by the next bits of the stream (least
 // significant first): a main table of 2^mainBits entries, and for codes longer than that a
 // subtable reached through the main entry. Each entry packs what the symbol means:
 //   bits 0-4    bits to consume for this entry
-//   bits 8-11   extra bits that follow the symbol (for a subtable link: its index bits)
-//   bits 12-15  flags: literal, end of block, subtable link, invalid
+//   bits 5-9    extra bits that follow the symbol (for a subtable link: its index bits)
+//   bits 10-13  flags: literal, end of block, subtable link, invalid
 //   bits 16-31  literal byte, length or distance base, or the subtable's start
 // A fast loop decodes while at least 16 input bytes remain in the input's buffer and
-// a longest match fits in the window without wrapping past its end; it checks nothing else
-// per symbol. Near those edges one symbol at a time goes through the careful path, which
+// a longest deflate match fits in the window without wrapping past its end; it checks nothing
+// else per symbol (Deflate64's longer matches go through the careful copy). Near those edges one symbol at a time goes through the careful path, which
 // pulls bytes through the input's bit reader (and so may reach the filler past the data).
 #include <algorithm>
 #include <cstring>
@@ -20,16 +22,16 @@
 
 namespace {
 
-constexpr uint32_t kFlagLiteral = 1u << 12;
-constexpr uint32_t kFlagEndOfBlock = 1u << 13;
-constexpr uint32_t kFlagSubtable = 1u << 14;
-constexpr uint32_t kFlagInvalid = 1u << 15;
+constexpr uint32_t kFlagLiteral = 1u << 10;
+constexpr uint32_t kFlagEndOfBlock = 1u << 11;
+constexpr uint32_t kFlagSubtable = 1u << 12;
+constexpr uint32_t kFlagInvalid = 1u << 13;
 
 constexpr uint32_t MakeEntry(uint32_t value, uint32_t extraBits, uint32_t flags) {
-  return value << 16 | flags | extraBits << 8;
+  return value << 16 | flags | extraBits << 5;
 }
 uint32_t EntryBits(uint32_t entry) { return entry & 0x1F; }
-uint32_t EntryExtra(uint32_t entry) { return (entry >> 8) & 0xF; }
+uint32_t EntryExtra(uint32_t entry) { return (entry >> 5) & 0x1F; }
 uint32_t EntryValue(uint32_t entry) { return entry >> 16; }
 uint64_t LowBits(unsigned n) { return (uint64_t(1) << n) - 1; }
 
@@ -44,11 +46,7 @@ constexpr size_t kLitLenTableSize = (1u << kLitLenMainBits) + kMaxLitLenCodes * 
 constexpr size_t kDistanceTableSize =
     (1u << kDistanceMainBits) + kMaxDistanceCodes * (1u << (kMaxCodeBits - kDistanceMainBits));
 
-constexpr uint32_t kWindowMask = UZ_WINDOW_SIZE - 1;
 constexpr uint32_t kMaxMatch = 258;
-// The fast loop runs while two literals and a longest match fit before the window's end
-// with room to spare: the careful path expects a position inside the window.
-constexpr uint32_t kFastWindowLimit = UZ_WINDOW_SIZE - kMaxMatch - 3;
 
 const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
@@ -58,7 +56,8 @@ const uint16_t kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   1
 const uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
-// Length codes 286 and 287 and distance codes 30 and 31 take part in the code but are invalid.
+// Length codes 286 and 287 take part in the code but are invalid; so do distance codes 30
+// and 31 in deflate.
 uint32_t LitLenMeaning(unsigned symbol) {
   if (symbol < 256) return MakeEntry(symbol, 0, kFlagLiteral);
   if (symbol == 256) return MakeEntry(0, 0, kFlagEndOfBlock);
@@ -69,6 +68,35 @@ uint32_t DistanceMeaning(unsigned symbol) {
   return symbol < 30 ? MakeEntry(kDistanceBase[symbol], kDistanceExtra[symbol], 0) : MakeEntry(0, 0, kFlagInvalid);
 }
 uint32_t CodeLengthMeaning(unsigned symbol) { return MakeEntry(symbol, 0, 0); }
+
+uint32_t LitLenMeaning64(unsigned symbol) { return symbol == 285 ? MakeEntry(3, 16, 0) : LitLenMeaning(symbol); }
+uint32_t DistanceMeaning64(unsigned symbol) {
+  if (symbol == 30) return MakeEntry(32769, 14, 0);
+  if (symbol == 31) return MakeEntry(49153, 14, 0);
+  return DistanceMeaning(symbol);
+}
+
+// What sets the two methods apart. MatchBits: the most bits a length's extra field, its
+// distance code and the distance's extra field take together.
+struct TDeflate {
+  static constexpr uint32_t kWindowSize = 32768;
+  static constexpr unsigned kMatchBits = 5 + 15 + 13;
+  static constexpr auto LitLen = LitLenMeaning;
+  static constexpr auto Distance = DistanceMeaning;
+};
+struct TDeflate64 {
+  static constexpr uint32_t kWindowSize = 65536;
+  static constexpr unsigned kMatchBits = 16 + 15 + 14;
+  static constexpr auto LitLen = LitLenMeaning64;
+  static constexpr auto Distance = DistanceMeaning64;
+};
+
+template <class TFormat>
+constexpr uint32_t kWindowMask = TFormat::kWindowSize - 1;
+// The fast loop runs while two literals and a longest deflate match fit before the window's
+// end with room to spare: the careful path expects a position inside the window.
+template <class TFormat>
+constexpr uint32_t kFastWindowLimit = TFormat::kWindowSize - kMaxMatch - 3;
 
 enum class TCodeShape { Complete, Incomplete, Oversubscribed };
 
@@ -135,6 +163,7 @@ struct TBlockCodes {
   uint32_t Distance[kDistanceTableSize];
 };
 
+template <class TFormat>
 const TBlockCodes& FixedCodes() {
   static const std::unique_ptr<TBlockCodes> codes = [] {
     auto built = std::make_unique<TBlockCodes>();
@@ -143,9 +172,9 @@ const TBlockCodes& FixedCodes() {
     std::memset(lengths + 144, 9, 112);
     std::memset(lengths + 256, 7, 24);
     std::memset(lengths + 280, 8, 8);
-    BuildTable(lengths, kMaxLitLenCodes, LitLenMeaning, kLitLenMainBits, built->LitLen);
+    BuildTable(lengths, kMaxLitLenCodes, TFormat::LitLen, kLitLenMainBits, built->LitLen);
     std::memset(lengths, 5, kMaxDistanceCodes);
-    BuildTable(lengths, kMaxDistanceCodes, DistanceMeaning, kDistanceMainBits, built->Distance);
+    BuildTable(lengths, kMaxDistanceCodes, TFormat::Distance, kDistanceMainBits, built->Distance);
     return built;
   }();
   return *codes;
@@ -169,26 +198,34 @@ uint32_t DecodeCarefully(TPackedInput& input, const uint32_t* table, unsigned ma
   return entry;
 }
 
+template <class TFormat>
 bool PutByte(TContentOutput& output, uint8_t byte) {
   output.Window[output.WindowPos++] = byte;
-  if (output.WindowPos < UZ_WINDOW_SIZE) return true;
+  if (output.WindowPos < TFormat::kWindowSize) return true;
   output.WindowPos = 0;
-  return output.FlushOutput(UZ_WINDOW_SIZE);
+  return output.FlushOutput(TFormat::kWindowSize);
 }
 
+// A distance before the member's first byte reads the zero-filled window.
+template <class TFormat>
+bool CopyMatchCarefully(TContentOutput& output, uint32_t distance, uint32_t length) {
+  while (length--)
+    if (!PutByte<TFormat>(output, output.Window[(output.WindowPos - distance) & kWindowMask<TFormat>])) return false;
+  return true;
+}
+
+template <class TFormat>
 int32_t DecodeSymbolCarefully(TPackedInput& input, TContentOutput& output, const TBlockCodes& codes) {
   uint32_t entry = DecodeCarefully(input, codes.LitLen, kLitLenMainBits);
-  if (entry & kFlagLiteral) return PutByte(output, static_cast<uint8_t>(EntryValue(entry))) ? kContinue : UZ_WRITE_ERROR;
+  if (entry & kFlagLiteral)
+    return PutByte<TFormat>(output, static_cast<uint8_t>(EntryValue(entry))) ? kContinue : UZ_WRITE_ERROR;
   if (entry & kFlagEndOfBlock) return kBlockEnd;
   if (entry & kFlagInvalid) return UZ_BAD_DATA;
   uint32_t length = EntryValue(entry) + input.ReadBits(EntryExtra(entry));
   entry = DecodeCarefully(input, codes.Distance, kDistanceMainBits);
   if (entry & kFlagInvalid) return UZ_BAD_DATA;
   uint32_t distance = EntryValue(entry) + input.ReadBits(EntryExtra(entry));
-  // A distance before the member's first byte reads the zero-filled window.
-  while (length--)
-    if (!PutByte(output, output.Window[(output.WindowPos - distance) & kWindowMask])) return UZ_WRITE_ERROR;
-  return kContinue;
+  return CopyMatchCarefully<TFormat>(output, distance, length) ? kContinue : UZ_WRITE_ERROR;
 }
 
 // ---- The fast path ----
@@ -200,10 +237,11 @@ uint64_t Load64(const uint8_t* p) {
 }
 
 // Copies a match inside the window; the caller keeps pos + length within the window.
+template <class TFormat>
 void CopyMatch(uint8_t* window, uint32_t pos, uint32_t distance, uint32_t length) {
   uint8_t* to = window + pos;
   if (distance > pos) {  // the source wraps to the window's end
-    for (uint32_t from = pos - distance; length--; ++from) *to++ = window[from & kWindowMask];
+    for (uint32_t from = pos - distance; length--; ++from) *to++ = window[from & kWindowMask<TFormat>];
     return;
   }
   const uint8_t* from = to - distance;
@@ -218,6 +256,7 @@ void CopyMatch(uint8_t* window, uint32_t pos, uint32_t distance, uint32_t length
 
 // Decodes while the input buffer holds 16 bytes (two refills) and a match fits; kContinue
 // when it left an edge to the careful path.
+template <class TFormat>
 int32_t DecodeFast(TPackedInput& input, TContentOutput& output, const TBlockCodes& codes) {
   const uint8_t* in = input.InputPos;
   const uint8_t* const inEnd = input.InputEnd;
@@ -245,7 +284,7 @@ int32_t DecodeFast(TPackedInput& input, TContentOutput& output, const TBlockCode
     consume(EntryBits(entry));
     return entry;
   };
-  while (inEnd - in >= 16 && pos <= kFastWindowLimit) {
+  while (inEnd - in >= 16 && pos <= kFastWindowLimit<TFormat>) {
     refill();
     // Up to three literals per refill: each takes at most 15 of the 56 bits.
     uint32_t entry = lookUp(codes.LitLen, kLitLenMainBits);
@@ -265,8 +304,7 @@ int32_t DecodeFast(TPackedInput& input, TContentOutput& output, const TBlockCode
       status = (entry & kFlagEndOfBlock) ? kBlockEnd : UZ_BAD_DATA;
       break;
     }
-    // A length, its distance and both extra fields need at most 33 bits after the length code.
-    if (count < 33) refill();
+    if (count < TFormat::kMatchBits) refill();
     uint32_t length = EntryValue(entry) + static_cast<uint32_t>(bits & LowBits(EntryExtra(entry)));
     consume(EntryExtra(entry));
     entry = lookUp(codes.Distance, kDistanceMainBits);
@@ -276,7 +314,16 @@ int32_t DecodeFast(TPackedInput& input, TContentOutput& output, const TBlockCode
     }
     uint32_t distance = EntryValue(entry) + static_cast<uint32_t>(bits & LowBits(EntryExtra(entry)));
     consume(EntryExtra(entry));
-    CopyMatch(window, pos, distance, length);
+    if (length > kMaxMatch) {  // only Deflate64's length code 285: may pass the window's end
+      output.WindowPos = pos;
+      if (!CopyMatchCarefully<TFormat>(output, distance, length)) {
+        status = UZ_WRITE_ERROR;
+        break;
+      }
+      pos = output.WindowPos;
+      continue;
+    }
+    CopyMatch<TFormat>(window, pos, distance, length);
     pos += length;
   }
   // Bits above count belong to bytes not yet taken; the bit reader wants them clear.
@@ -287,12 +334,13 @@ int32_t DecodeFast(TPackedInput& input, TContentOutput& output, const TBlockCode
   return status;
 }
 
+template <class TFormat>
 int32_t DecodeHuffmanBlock(TPackedInput& input, TContentOutput& output, const TBlockCodes& codes) {
   for (;;) {
     if (input.Aborted) return UZ_ABORTED;
     if (input.InputExhausted) return UZ_READ_ERROR;
-    int32_t status = DecodeFast(input, output, codes);
-    if (status == kContinue) status = DecodeSymbolCarefully(input, output, codes);
+    int32_t status = DecodeFast<TFormat>(input, output, codes);
+    if (status == kContinue) status = DecodeSymbolCarefully<TFormat>(input, output, codes);
     if (status == kBlockEnd) return UZ_OK;
     if (status != kContinue) return status;
   }
@@ -300,6 +348,7 @@ int32_t DecodeHuffmanBlock(TPackedInput& input, TContentOutput& output, const TB
 
 // ---- Block headers ----
 
+template <class TFormat>
 int32_t CopyStoredBlock(TPackedInput& input, TContentOutput& output) {
   input.AlignToByte();
   uint32_t length = input.ReadBits(16);
@@ -308,25 +357,26 @@ int32_t CopyStoredBlock(TPackedInput& input, TContentOutput& output) {
     if (input.Aborted) return UZ_ABORTED;
     if (input.InputExhausted) return UZ_READ_ERROR;
     if (input.BitCount >= 8 || input.InputPos == input.InputEnd) {
-      if (!PutByte(output, static_cast<uint8_t>(input.ReadBits(8)))) return UZ_WRITE_ERROR;
+      if (!PutByte<TFormat>(output, static_cast<uint8_t>(input.ReadBits(8)))) return UZ_WRITE_ERROR;
       --length;
       continue;
     }
     auto run = static_cast<uint32_t>(input.InputEnd - input.InputPos);
-    run = std::min<uint32_t>({run, length, UZ_WINDOW_SIZE - output.WindowPos});
+    run = std::min<uint32_t>({run, length, TFormat::kWindowSize - output.WindowPos});
     std::memcpy(output.Window + output.WindowPos, input.InputPos, run);
     input.InputPos += run;
     output.WindowPos += run;
     length -= run;
-    if (output.WindowPos == UZ_WINDOW_SIZE) {
+    if (output.WindowPos == TFormat::kWindowSize) {
       output.WindowPos = 0;
-      if (!output.FlushOutput(UZ_WINDOW_SIZE)) return UZ_WRITE_ERROR;
+      if (!output.FlushOutput(TFormat::kWindowSize)) return UZ_WRITE_ERROR;
     }
   }
   return UZ_OK;
 }
 
 // Reads the code lengths of a dynamic block into its tables.
+template <class TFormat>
 int32_t ReadDynamicCodes(TPackedInput& input, TBlockCodes& codes) {
   unsigned litLenCount = input.ReadBits(5) + 257;
   unsigned distanceCount = input.ReadBits(5) + 1;
@@ -358,42 +408,50 @@ int32_t ReadDynamicCodes(TPackedInput& input, TBlockCodes& codes) {
     std::memset(lengths + i, repeated, times);
     i += times;
   }
-  if (BuildTable(lengths, litLenCount, LitLenMeaning, kLitLenMainBits, codes.LitLen) != TCodeShape::Complete)
+  if (BuildTable(lengths, litLenCount, TFormat::LitLen, kLitLenMainBits, codes.LitLen) != TCodeShape::Complete)
     return UZ_BAD_DATA;
-  if (BuildTable(lengths + litLenCount, distanceCount, DistanceMeaning, kDistanceMainBits, codes.Distance) ==
+  if (BuildTable(lengths + litLenCount, distanceCount, TFormat::Distance, kDistanceMainBits, codes.Distance) ==
       TCodeShape::Oversubscribed)
     return UZ_BAD_DATA;
   return UZ_OK;
 }
 
+template <class TFormat>
 int32_t InflateBlock(TPackedInput& input, TContentOutput& output, unsigned type, TBlockCodes& dynamicCodes) {
   switch (type) {
     case 0:
-      return CopyStoredBlock(input, output);
+      return CopyStoredBlock<TFormat>(input, output);
     case 1:
-      return DecodeHuffmanBlock(input, output, FixedCodes());
+      return DecodeHuffmanBlock<TFormat>(input, output, FixedCodes<TFormat>());
     case 2: {
-      int32_t status = ReadDynamicCodes(input, dynamicCodes);
-      return status == UZ_OK ? DecodeHuffmanBlock(input, output, dynamicCodes) : status;
+      int32_t status = ReadDynamicCodes<TFormat>(input, dynamicCodes);
+      return status == UZ_OK ? DecodeHuffmanBlock<TFormat>(input, output, dynamicCodes) : status;
     }
     default:
       return UZ_BAD_DATA;
   }
 }
 
-}  // namespace
-
-int32_t Inflate(TPackedInput& input, TContentOutput& output) {
+template <class TFormat>
+int32_t InflateFormat(TPackedInput& input, TContentOutput& output) {
   std::unique_ptr<TBlockCodes> dynamicCodes(new TBlockCodes);  // filled per block, not zeroed
   bool lastBlock = false;
   while (!lastBlock) {
     if (input.Aborted) return UZ_ABORTED;
     if (input.InputExhausted) return UZ_READ_ERROR;
     lastBlock = input.ReadBits(1) != 0;
-    int32_t status = InflateBlock(input, output, input.ReadBits(2), *dynamicCodes);
+    int32_t status = InflateBlock<TFormat>(input, output, input.ReadBits(2), *dynamicCodes);
     if (status != UZ_OK) return status;
   }
   // The final block must end within the member's data, not in the filler after it.
   if (input.ConsumedPastEnd()) return UZ_READ_ERROR;
   return output.FlushOutput(output.WindowPos) ? UZ_OK : UZ_WRITE_ERROR;
+}
+
+}  // namespace
+
+int32_t Inflate(TPackedInput& input, TContentOutput& output) { return InflateFormat<TDeflate>(input, output); }
+
+int32_t Inflate64(TPackedInput& input, TContentOutput& output) {
+  return output.WindowSize >= TDeflate64::kWindowSize ? InflateFormat<TDeflate64>(input, output) : UZ_UNSUPPORTED;
 }

@@ -19,22 +19,26 @@ TPackedInput::TPackedInput(TPackedSource& source, uint8_t* buffer, size_t capaci
                            TAbortCheck* abortCheck)
     : Source(source), Buffer(buffer), Capacity(capacity), Limit(limit), Check(abortCheck) {}
 
-void TPackedInput::RefillInput() {
+bool TPackedInput::NextBlock() {
   if (InputEnd != nullptr && InputEnd < ReadEnd) {
     DeliverBlock(InputEnd);
-    return;
+    return true;
   }
   // Every byte read is handed out by now: BytesTaken is also what was read.
   int64_t left = Limit - BytesTaken;
-  if (left > 0 && !InputExhausted) {
-    size_t got = Source.Read(Buffer, static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(Capacity))));
-    if (got > 0) {
-      ReadEnd = Buffer + got;
-      DeliverBlock(Buffer);
-      return;
-    }
+  if (left <= 0 || InputExhausted) return false;
+  size_t got = Source.Read(Buffer, static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(Capacity))));
+  if (got == 0) {
     InputExhausted = true;  // a read error, or the source ends before the member's data
+    return false;
   }
+  ReadEnd = Buffer + got;
+  DeliverBlock(Buffer);
+  return true;
+}
+
+void TPackedInput::RefillInput() {
+  if (NextBlock()) return;
   if (++FillerBytesTaken > kFillerSlack) InputExhausted = true;
   InputPos = &kFillerByte;
   InputEnd = InputPos + 1;
@@ -63,9 +67,9 @@ void TPackedInput::CountTaken(int64_t n) {
   if (Check && Check->ShouldStop(BytesTaken)) Aborted = true;
 }
 
-TContentOutput::TContentOutput(uint8_t* window, TContentSink& sink, int64_t limit)
-    : Window(window), Sink(sink), Limit(limit) {
-  std::memset(Window, 0, UZ_WINDOW_SIZE);
+TContentOutput::TContentOutput(uint8_t* window, TContentSink& sink, int64_t limit, uint32_t windowSize)
+    : Window(window), WindowSize(windowSize), Sink(sink), OutputLimit(limit) {
+  std::memset(Window, 0, WindowSize);
 }
 
 bool TContentOutput::WriteOutput(const uint8_t* data, uint32_t n) {
@@ -73,9 +77,9 @@ bool TContentOutput::WriteOutput(const uint8_t* data, uint32_t n) {
   RunningCrc = Crc32Update(RunningCrc, data, n);
   // Output past the limit is damaged data: a lying header cannot fill the disk. What fits
   // still goes out, so that a scanner sees all the member may give.
-  if (BytesWritten + n > Limit) {
+  if (BytesWritten + n > OutputLimit) {
     Overflow = true;
-    const auto fits = static_cast<uint32_t>(std::max<int64_t>(0, Limit - BytesWritten));
+    const auto fits = static_cast<uint32_t>(std::max<int64_t>(0, OutputLimit - BytesWritten));
     if (fits > 0 && Sink.Write(data, fits)) BytesWritten += fits;
     return false;
   }

@@ -8,6 +8,8 @@
 #include <cstdint>
 
 inline constexpr uint32_t UZ_WINDOW_SIZE = 32768;
+// Deflate64's window, the largest a decoder asks for.
+inline constexpr uint32_t UZ_WIDE_WINDOW_SIZE = 65536;
 // A packed or unpacked size no header gives.
 inline constexpr int64_t UZ_SIZE_UNKNOWN = 2147483647;
 
@@ -62,6 +64,10 @@ public:
     BitBuffer >>= n;
     BitCount -= n;
   }
+  // For decoders that take whole bytes (the reference libraries), in place of NextInputByte:
+  // moves [InputPos, InputEnd) to the next block of packed data; false once the data ends
+  // (no filler is handed out).
+  bool NextBlock();
   uint32_t ReadBits(unsigned n) {
     NeedBits(n);
     uint32_t value = PeekBits(n);
@@ -108,8 +114,9 @@ private:
 // which sees at most limit bytes; the CRC covers everything the decoder wrote.
 class TContentOutput {
 public:
-  // window: UZ_WINDOW_SIZE bytes, zero-filled here (a match may reach before the first byte).
-  TContentOutput(uint8_t* window, TContentSink& sink, int64_t limit);
+  // window: windowSize bytes (UZ_WINDOW_SIZE, or UZ_WIDE_WINDOW_SIZE for Deflate64),
+  // zero-filled here (a match may reach before the first byte).
+  TContentOutput(uint8_t* window, TContentSink& sink, int64_t limit, uint32_t windowSize = UZ_WINDOW_SIZE);
   TContentOutput(const TContentOutput&) = delete;
   TContentOutput& operator=(const TContentOutput&) = delete;
 
@@ -123,13 +130,17 @@ public:
   // when it declares one, its unpacked size.
   int32_t Verdict(int32_t decoderResult, uint32_t declaredCrc) const;
 
+  // The most content the sink will take: no decoder needs a dictionary larger than this.
+  int64_t Limit() const { return OutputLimit; }
+
   uint8_t* const Window;
+  const uint32_t WindowSize;
   uint32_t WindowPos = 0;
   int64_t UnpackedSize = UZ_SIZE_UNKNOWN;  // what the member declares
 
 private:
   TContentSink& Sink;
-  const int64_t Limit;
+  const int64_t OutputLimit;
   int64_t BytesWritten = 0;
   uint32_t RunningCrc = 0xFFFFFFFFu;
   bool Overflow = false;

@@ -226,7 +226,7 @@ int32_t TUnzipEngine::PlanMember(TFile& archive, int64_t localHeaderOffset, cons
 
 int32_t TUnzipEngine::DecodePlanned(TFile& archive, const TMemberPlan& plan, int abortKey, TContentSink& sink) {
   if (!WindowStorage) {
-    WindowStorage.reset(new uint8_t[UZ_WINDOW_SIZE]);
+    WindowStorage.reset(new uint8_t[UZ_WIDE_WINDOW_SIZE]);
     InputStorage.reset(new uint8_t[kInputBufferSize]);
   }
   if (!archive.Seek(plan.DataStart)) return UZ_READ_ERROR;
@@ -236,7 +236,7 @@ int32_t TUnzipEngine::DecodePlanned(TFile& archive, const TMemberPlan& plan, int
   TPackedInput input(source, InputStorage.get(), kInputBufferSize, plan.InputLimit, &abortCheck);
   input.PackedSize = plan.PackedSize;
   input.GeneralFlags = plan.Header.Flags;
-  TContentOutput output(WindowStorage.get(), sink, plan.OutputLimit);
+  TContentOutput output(WindowStorage.get(), sink, plan.OutputLimit, WindowSizeOf(plan.Header.Method));
   output.UnpackedSize = plan.UnpackedSize;
 
   int32_t result = DecodeMethod(plan.Header.Method, input, output);

@@ -49,6 +49,7 @@ struct TUnzipReport {
   int8_t Ratio;
   int32_t Status;
   bool IsFolder;
+  bool IsEncrypted;  // the member's data is encrypted (general-purpose bit 0)
 };
 
 using TUnzipReportHandler = void (*)(int32_t code, TUnzipReport* report);

@@ -5,8 +5,22 @@
 #include "Crc32.h"
 #include "Text.h"
 
-bool IsSupportedMethod(uint16_t method) {
-  return method == kMethodStored || method == kMethodShrunk || method == kMethodImploded || method == kMethodDeflated;
+bool IsSupportedMethod(uint16_t method) { return method != kMethodAes && MethodName(method) != nullptr; }
+
+const char* MethodName(uint16_t method) {
+  switch (method) {
+    case kMethodStored: return "stored";
+    case kMethodShrunk: return "shrunk";
+    case kMethodImploded: return "imploded";
+    case kMethodDeflated: return "deflated";
+    case kMethodDeflate64: return "deflate64";
+    case kMethodBzip2: return "bzip2";
+    case kMethodLzma: return "lzma";
+    case kMethodZstd: return "zstd";
+    case kMethodXz: return "xz";
+    case kMethodAes: return "aes";
+    default: return nullptr;
+  }
 }
 
 bool ReadLocalHeader(QrxPlatform::TFile& archive, TLocalHeader& header) {

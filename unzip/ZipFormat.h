@@ -28,6 +28,14 @@ inline constexpr uint16_t kMethodStored = 0;
 inline constexpr uint16_t kMethodShrunk = 1;
 inline constexpr uint16_t kMethodImploded = 6;
 inline constexpr uint16_t kMethodDeflated = 8;
+inline constexpr uint16_t kMethodDeflate64 = 9;
+inline constexpr uint16_t kMethodBzip2 = 12;
+inline constexpr uint16_t kMethodLzma = 14;
+inline constexpr uint16_t kMethodZstd = 93;
+inline constexpr uint16_t kMethodXz = 95;
+inline constexpr uint16_t kMethodAes = 99;  // AES encryption; the real method is in its extra field
+// Flag bit 1 of an LZMA member: its data ends with an end-of-stream marker.
+inline constexpr uint16_t kFlagLzmaEndMarker = 2;
 
 // A 32-bit size or offset of this value defers to the ZIP64 extra field of its header.
 inline constexpr int64_t kZip64Marker = 0xFFFFFFFF;
@@ -35,6 +43,8 @@ inline constexpr uint16_t kZip64ExtraId = 0x0001;
 inline constexpr uint16_t kUnicodePathExtraId = 0x7075;  // "up"
 
 bool IsSupportedMethod(uint16_t method);
+// The method's short name ("deflated", "bzip2"...), or null for a method the extractor does not know.
+const char* MethodName(uint16_t method);
 
 inline uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 inline uint32_t Load32(const uint8_t* p) { return uint32_t(Load16(p)) | uint32_t(Load16(p + 2)) << 16; }

@@ -1,5 +1,5 @@
 // libFuzzer target of one decoder, chosen at build time by QRX_FUZZ_METHOD (1 unshrink,
-// 6 explode, 8 inflate): the input becomes the packed data of one member, fed to the decoder
+// 6 explode, 8 inflate, 9 Deflate64, 12 bzip2, 14 LZMA, 93 Zstandard, 95 XZ): the input becomes the packed data of one member, fed to the decoder
 // from memory twice, whole and in pieces of a few bytes. Input layout:
 //   byte 0      bits 1 and 2: general-purpose flags (explode's dictionary and literal tree);
 //               bits 3-7: the piece size of the second run, minus 1
@@ -38,13 +38,13 @@ struct TRun {
 
 TRun Decode(const uint8_t* packed, size_t size, size_t pieceSize, uint16_t flags, int64_t declaredSize) {
   // The engine's sizes: an input buffer with room for a stored chunk, a window.
-  static std::vector<uint8_t> buffer(131072), window(UZ_WINDOW_SIZE);
+  static std::vector<uint8_t> buffer(131072), window(UZ_WIDE_WINDOW_SIZE);
   UnzipTestKit::TMemorySource source(packed, size, pieceSize);
   TPackedInput input(source, buffer.data(), buffer.size(), static_cast<int64_t>(size), nullptr);
   input.PackedSize = static_cast<int64_t>(size);
   input.GeneralFlags = flags;
   TCountingSink sink;
-  TContentOutput output(window.data(), sink, declaredSize);
+  TContentOutput output(window.data(), sink, declaredSize, WindowSizeOf(QRX_FUZZ_METHOD));
   output.UnpackedSize = declaredSize;
   int32_t result = output.Verdict(DecodeMethod(QRX_FUZZ_METHOD, input, output), 0);
   return {result, sink.Count, sink.Crc};

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Builds the decoders' fuzz targets (unshrink, explode, inflate; clang, libFuzzer, ASan and
-# UBSan) in their own build folder and runs each for a bounded time from its seeds here.
+# Builds the decoders' fuzz targets (one per method; clang, libFuzzer, ASan and UBSan) in their own build folder and runs each for a bounded time from its seeds here.
 # Usage: fuzz/unzip/run-legacy.sh [seconds per target, default 60]
 # Prints each target's executions; exits non-zero when a target found a crash, a leak or a
 # timeout (the input is kept in the target's findings folder).
@@ -9,7 +8,7 @@ source "$(dirname "$0")/../../scripts/lib.sh"
 seconds=${1:-60}
 build=$(qrx_configure_fuzz)
 status=0
-for decoder in unshrink explode inflate; do
+for decoder in unshrink explode inflate inflate64 bunzip2 lzma zstd xz; do
   target=unzip_decoder_fuzz_$decoder
   ninja -C "$build" -j "$QRX_JOBS" "$target" >/dev/null
   corpus="$build/corpus/$target"

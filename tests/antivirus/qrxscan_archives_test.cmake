@@ -1,6 +1,6 @@
 # Runs the real qrxscan -z (under Wine in the Windows build) on a tree with ZIP archives made
 # by CMake's own archiver, nested ones included, and checks the lines it prints.
-# Arguments: -DQRXSCAN=exe [-DEMULATOR=runner] -DWORK=scratch-folder
+# Arguments: -DQRXSCAN=exe [-DEMULATOR=runner] -DWORK=scratch-folder -DMETHODS=method-fixtures-folder
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/tree/plain ${WORK}/pack/docs ${WORK}/inner ${WORK}/clean)
 string(ASCII 88 53 79 33 80 37 64 65 80 91 52 92 80 90 88 53 52 40 80 94 41 55 67 67 41 55 125 36 EICAR_HEAD)
@@ -47,3 +47,29 @@ expect("archive inside an archive, named by the outer one" out MATCHES "tree${S}
 expect("a renamed file is scanned as a file" out MATCHES "tree${S}renamed.zip\tEICAR-From-Text\n")
 expect("clean archive not listed" NOT out MATCHES "clean.zip")
 expect("four finds" out MATCHES "# files: [0-9]+ scanned, 4 infected")
+
+# Every compression method the extractor reads: the EICAR file in the method fixtures of
+# tests/unzip/methods, and ClamAV's test program (a signature cut from its code)
+# in ClamAV's own test archives, deflated, imploded, in bzip2 and in Deflate64. Encrypted members
+# are not found but counted, with the reason.
+file(GLOB fixtures ${METHODS}/*.zip)
+file(MAKE_DIRECTORY ${WORK}/methods)
+file(COPY ${fixtures} DESTINATION ${WORK}/methods)
+file(APPEND ${WORK}/sigs.txt "Clam-Test-Program\tBB7110400033C050508BF3535350B02940300466AC79F9BA3100780DAD50FF66\n")
+execute_process(COMMAND ${EMULATOR} ${QRXSCAN} -z -s sigs.txt methods WORKING_DIRECTORY ${WORK}
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE code)
+string(REPLACE "\r" "" out "${out}")
+string(REPLACE "\r" "" err "${err}")
+message(STATUS "qrxscan -z methods -> ${code}\n${out}${err}")
+foreach(archive deflate64-7zz bzip2-zip bzip2-7zz bzip2-python lzma-7zz lzma-7zz-noeos lzma-python xz-raw)
+  expect("EICAR in ${archive}.zip" out MATCHES "methods${S}${archive}.zip : eicar.com\tEICAR-From-Text\n")
+endforeach()
+expect("EICAR in zstd-raw.zip" out MATCHES "methods${S}zstd-raw.zip : eicar-text.com\tEICAR-From-Text\n")
+foreach(archive clam clam.impl clam.bz2 clam.d64)
+  expect("test program in ${archive}.zip" out MATCHES "methods${S}${archive}.zip : [Cc][Ll][Aa][Mm].[Ee][Xx][Ee]\tClam-Test-Program\n")
+endforeach()
+foreach(archive zipcrypto-zip aes-7zz)
+  expect("encrypted ${archive}.zip not found" NOT out MATCHES "${archive}.zip")
+  expect("encrypted ${archive}.zip counted" err MATCHES "${archive}.zip: not fully scanned: [^\n]*encrypted")
+endforeach()
+expect("no other member unscanned" NOT err MATCHES "not supported|damaged|cut short|CRC")

@@ -230,4 +230,8 @@ std::string TestNameOf(const std::string& description) {
   return name;
 }
 
+TBytes MethodFixture(const std::string& archive) {
+  return UnzipTestKit::ReadFile(UnzipTestKit::HostPath(QRX_METHOD_FIXTURES) + UnzipTestKit::kSeparator + archive);
+}
+
 }  // namespace VirusTestKit

@@ -58,6 +58,10 @@ void DeclareUnpackedSize(TBytes& archive, std::size_t index, std::uint32_t size)
 void DeclareZip64Sizes(TBytes& archive, std::size_t index, std::uint64_t unpacked,
                        std::optional<std::uint64_t> packed = std::nullopt);
 
+// An archive of the extractor's method fixtures (tests/unzip/methods), read whole. Members
+// "eicar.com" hold Eicar() and "eicar-text.com" holds it amid text, packed by their method.
+TBytes MethodFixture(const std::string& archive);
+
 // A gtest parameter name made of a case's description.
 std::string TestNameOf(const std::string& description);
 

@@ -217,6 +217,11 @@ const TWorkerPlacement kWorkerPlacements[] = {
     {"stored plainly in a member flagged encrypted", [] { return Zip({PlainlyEncryptedPayload("eicar.txt")}); },
      kInfectedOneNotScanned},
     {"wrong CRC", [] { return Zip({CrcDamagedPayload("eicar.txt")}); }, kInfectedOneNotScanned},
+    {"Deflate64 member", [] { return MethodFixture("deflate64-7zz.zip"); }, kInfected},
+    {"bzip2 member", [] { return MethodFixture("bzip2-7zz.zip"); }, kInfected},
+    {"LZMA member", [] { return MethodFixture("lzma-7zz.zip"); }, kInfected},
+    {"Zstandard member", [] { return MethodFixture("zstd-raw.zip"); }, kInfected},
+    {"XZ member", [] { return MethodFixture("xz-raw.zip"); }, kInfected},
 };
 
 // Each archive alone in the Windows folder: one row for it, and the closing text counts it

@@ -64,7 +64,7 @@ std::vector<TMemberCase> MemberCases() {
       {"encrypted", With(deflated, 1), true, UZ_ENCRYPTED},
       {"encrypted with an unknown method", WithPacked(With(deflated, 1), text, 99), true, UZ_ENCRYPTED},
       {"method 2 (reduced)", WithPacked(deflated, text, 2), true, UZ_UNSUPPORTED},
-      {"method 9", WithPacked(deflated, text, 9), true, UZ_UNSUPPORTED},
+      {"method 97 (WavPack)", WithPacked(deflated, text, 97), true, UZ_UNSUPPORTED},
       {"stored, content altered after packing", WithCrc(stored, Crc32Of(text) ^ 1), true, UZ_CRC_MISMATCH},
       {"deflated, content altered after packing", WithCrc(deflated, Crc32Of(text) ^ 1), true, UZ_CRC_MISMATCH},
       // The local header declares 1,000 bytes but holds the whole text.

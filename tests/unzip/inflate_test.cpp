@@ -273,4 +273,81 @@ TEST(Inflate, DamagedStreamsAreRefused) {
   }
 }
 
+// ---- Deflate64: the same streams, a 64 KiB window, longer lengths and farther distances ----
+
+constexpr uint16_t kDeflate64 = 9;
+
+// A fixed-code block: the literal "a", length code 285 with 16 extra bits all set (65538 in
+// Deflate64, 258 without extra bits in deflate) at distance 1, end of block.
+TBytes LongestDeflate64Match() {
+  TBitWriter out;
+  out.Bits(1, 1);
+  out.Bits(1, 2);
+  out.Code(0x30 + 'a', 8);
+  out.Code(0xC5, 8);
+  out.Bits(0xFFFF, 16);
+  out.Code(0, 5);
+  out.Code(0, 7);
+  return out.Out;
+}
+
+// A stored block of random bytes, then three-byte matches through distance codes 30 and 31
+// (32769 + 5 and 49153 back), which deflate does not have.
+const TBytes kFarBlock = RandomBytes(50000, 11);
+
+TBytes FarDeflate64Matches() {
+  TBitWriter out;
+  out.Bits(0, 1);
+  out.Bits(0, 2);
+  out.AlignToByte();
+  out.Bits(static_cast<uint32_t>(kFarBlock.size()), 16);
+  out.Bits(static_cast<uint16_t>(~kFarBlock.size()), 16);
+  for (uint8_t byte : kFarBlock) out.Bits(byte, 8);
+  out.Bits(1, 1);
+  out.Bits(1, 2);
+  out.Code(1, 7);  // length 3
+  out.Code(30, 5);
+  out.Bits(5, 14);
+  out.Code(1, 7);
+  out.Code(31, 5);
+  out.Bits(0, 14);
+  out.Code(0, 7);
+  return out.Out;
+}
+
+TBytes FarMatchesContent() {
+  TBytes content = kFarBlock;
+  for (size_t distance : {32769 + 5, 49153})
+    for (int i = 0; i < 3; ++i) content.push_back(content[content.size() - distance]);
+  return content;
+}
+
+TEST(Inflate64, LongerMatchesAndFartherDistances) {
+  struct TRow {
+    const char* Name;
+    uint16_t Method;
+    TBytes Packed;
+    TBytes Content;
+    int32_t Result;
+  } rows[] = {
+      {"length 65538 crosses the window's end", kDeflate64, LongestDeflate64Match(), TBytes(65539, 'a'), UZ_OK},
+      {"distance codes 30 and 31", kDeflate64, FarDeflate64Matches(), FarMatchesContent(), UZ_OK},
+      // In deflate the extra bits read as distance code 31: invalid.
+      {"deflate reads code 285 as 258", kDeflated, LongestDeflate64Match(), TBytes(259, 'a'), UZ_BAD_DATA},
+      {"deflate has no distance code 30", kDeflated, FarDeflate64Matches(), FarMatchesContent(), UZ_BAD_DATA},
+  };
+  for (const TRow& row : rows) {
+    for (size_t readSize : {SIZE_MAX, size_t(1)}) {
+      SCOPED_TRACE(std::string(row.Name) + ", bytes per read " + std::to_string(readSize));
+      TMemberFeed feed = FeedOf(row.Method, row.Packed, row.Content);
+      feed.ReadSize = readSize;
+      TDecoded decoded = DecodeFromMemory(feed);
+      EXPECT_EQ(decoded.Result, row.Result);
+      if (row.Result == UZ_OK) {
+        EXPECT_TRUE(decoded.Output == row.Content);
+      }
+    }
+  }
+}
+
 }  // namespace

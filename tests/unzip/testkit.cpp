@@ -516,7 +516,7 @@ TMemberFeed FeedOf(uint16_t method, TBytes packed, TBytes content, uint16_t flag
 
 TDecoded DecodeFromMemory(const TMemberFeed& feed) {
   // The engine's own sizes: an input buffer room for a stored chunk, a window.
-  std::vector<uint8_t> buffer(131072), window(UZ_WINDOW_SIZE);
+  std::vector<uint8_t> buffer(131072), window(UZ_WIDE_WINDOW_SIZE);
   TDecoded decoded;
   TMemorySource source(feed.Packed.data(), feed.Packed.size(), feed.ReadSize);
   TStopAfter stop(feed.StopAfter);
@@ -524,7 +524,8 @@ TDecoded DecodeFromMemory(const TMemberFeed& feed) {
   input.PackedSize = feed.PackedSize.value_or(static_cast<int64_t>(feed.Packed.size()));
   input.GeneralFlags = feed.Flags;
   TMemorySink sink(decoded, feed.SinkFailsAt);
-  TContentOutput output(window.data(), sink, feed.OutputLimit.value_or(static_cast<int64_t>(feed.Content.size())));
+  TContentOutput output(window.data(), sink, feed.OutputLimit.value_or(static_cast<int64_t>(feed.Content.size())),
+                        WindowSizeOf(feed.Method));
   output.UnpackedSize = static_cast<int64_t>(feed.Content.size());
   decoded.Result = output.Verdict(DecodeMethod(feed.Method, input, output), Crc32Of(feed.Content));
   return decoded;
