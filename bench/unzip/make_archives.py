@@ -5,13 +5,17 @@
   small.zip / small-stored.zip   20,000 files of 1-20 KiB, deflated / stored
   shrunk.zip / imploded.zip      the shrunk and imploded members of the corpus' PKZIP 1.10
                                  archives, repeated under new names
+and, for methods_bench.py, write_methods: deflate64.zip, bzip2.zip, lzma.zip, xz.zip (7zz) and
+zstd.zip (zstd -3, written here), about 80 MiB of the same content each.
 Usage: make_archives.py <folder> <corpus folder> [megabytes]"""
 import glob
 import os
 import random
 import struct
+import subprocess
 import sys
 import zipfile
+import zlib
 
 
 def gather(pattern, budget, rng):
@@ -89,22 +93,78 @@ def raw_members(path, method):
     return found
 
 
+def write_zip(path, entries):
+    """A ZIP of already packed members, each (name, version, flags, method, stamp, crc, packed,
+    unpacked size), local records first, then the central directory."""
+    out, central = bytearray(), bytearray()
+    for name, version, flags, method, stamp, crc, packed, usize in entries:
+        offset = len(out)
+        out += struct.pack("<IHHHIIIIHH", 0x04034B50, version, flags, method, stamp, crc, len(packed), usize,
+                           len(name), 0) + name + packed
+        central += struct.pack("<IHHHHIIIIHHHHHII", 0x02014B50, 20, version, flags, method, stamp, crc,
+                               len(packed), usize, len(name), 0, 0, 0, 0, 0, offset) + name
+    start = len(out)
+    out += central + struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, len(entries), len(entries), len(central), start, 0)
+    open(path, "wb").write(out)
+
+
 def write_repeated(folder, name, corpus, source, method, copies):
     """An archive holding every member of source with this method, copies times over."""
-    out, central = bytearray(), bytearray()
-    count = 0
+    entries = []
     for copy in range(copies):
         for index, (header, packed) in enumerate(raw_members(os.path.join(corpus, source), method)):
-            member = ("C%03d/M%02d.BIN" % (copy, index)).encode()
-            offset = len(out)
-            out += header[:26] + struct.pack("<HH", len(member), 0) + member + packed
-            flags, method_, stamp, crc, psize, usize = struct.unpack_from("<HHIIII", header, 6)
-            central += struct.pack("<IHHHHIIIIHHHHHII", 0x02014B50, 20, 10, flags, method_, stamp, crc, psize,
-                                   usize, len(member), 0, 0, 0, 0, 0, offset) + member
-            count += 1
-    start = len(out)
-    out += central + struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(central), start, 0)
-    open(os.path.join(folder, name), "wb").write(out)
+            version, flags, method_, stamp, crc, _, usize = struct.unpack_from("<HHHIIII", header, 4)
+            entries.append((("C%03d/M%02d.BIN" % (copy, index)).encode(), version, flags, method_, stamp, crc,
+                            packed, usize))
+    write_zip(os.path.join(folder, name), entries)
+
+
+# The content of the method archives: (member, MiB, what): text, executables and data that
+# does not compress, a few large members as in a software download.
+METHOD_CONTENT = [("words.txt", 20, "words"), ("headers.txt", 16, "/usr/include/**/*.h"),
+                  ("libraries.bin", 32, "/usr/lib/x86_64-linux-gnu/*.so*"),
+                  ("gzipped.bin", 4, "/usr/share/**/*.gz"), ("random.bin", 4, "random")]
+# The archives of the methods 7zz writes into a ZIP, at its default level.
+SEVEN_ZIP_METHODS = {"deflate64.zip": "Deflate64", "bzip2.zip": "BZip2", "lzma.zip": "LZMA", "xz.zip": "XZ"}
+ZSTD_VERSION = 63  # version needed to extract for method 93
+
+
+def write_method_content(folder, rng):
+    """The members of the method archives, as files in folder; their names, in order."""
+    os.makedirs(folder, exist_ok=True)
+    for member, mebibytes, what in METHOD_CONTENT:
+        size = mebibytes << 20
+        if what == "words":
+            data = text_block(rng, size)
+        elif what == "random":
+            data = rng.randbytes(size)
+        else:
+            data = b"".join(open(p, "rb").read() for p in gather(what, size, rng))[:size]
+        open(os.path.join(folder, member), "wb").write(data)
+    return [member for member, _, _ in METHOD_CONTENT]
+
+
+def write_zstd(path, folder, members):
+    """Method 93 has no writer among Debian's tools: each member packed by zstd -3, one frame."""
+    entries = []
+    for member in members:
+        data = open(os.path.join(folder, member), "rb").read()
+        packed = subprocess.run(["zstd", "-3", "-T1", "-q", "-c", os.path.join(folder, member)],
+                                check=True, stdout=subprocess.PIPE).stdout
+        entries.append((member.encode(), ZSTD_VERSION, 0, 93, 0x00210000, zlib.crc32(data), packed, len(data)))
+    write_zip(path, entries)
+
+
+def write_methods(folder):
+    """deflate64.zip, bzip2.zip, lzma.zip, xz.zip and zstd.zip, of the same content (about 80 MiB)."""
+    content = os.path.join(folder, "method-content")
+    members = write_method_content(content, random.Random(20261211))
+    for name, method in SEVEN_ZIP_METHODS.items():
+        if os.path.exists(os.path.join(folder, name)):
+            os.remove(os.path.join(folder, name))  # 7zz a would add to it
+        subprocess.run(["7zz", "a", "-tzip", "-mm=" + method, "-mx=5", "-bso0", "-bsp0",
+                        os.path.join(os.path.abspath(folder), name)] + members, cwd=content, check=True)
+    write_zstd(os.path.join(folder, "zstd.zip"), content, members)
 
 
 def main():
