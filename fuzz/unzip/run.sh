@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the extractor's fuzz targets (clang, libFuzzer, ASan and UBSan) in their own build
-# folder and runs each for a bounded time, starting from the seed archives here and the
-# ZIP corpus. Usage: fuzz/unzip/run.sh [seconds per target, default 60]
+# folder and runs each for a bounded time, starting from the seed archives here, the ZIP
+# corpus and the method fixtures. Usage: fuzz/unzip/run.sh [seconds per target, default 60]
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 seconds=${1:-60}
@@ -15,7 +15,8 @@ for target in $targets; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus" "$build/findings/$target"
   cp -n "$QRX_ROOT/fuzz/unzip/seeds/"* "$corpus/" 2>/dev/null || true
-  find "$QRX_ROOT/tests/data/zip" -type f -size -64k ! -name '*.tsv' ! -name '*.md' \
+  find "$QRX_ROOT/tests/data/zip" "$QRX_ROOT/tests/unzip/methods" -type f -size -64k \
+    ! -name '*.tsv' ! -name '*.md' ! -name '*.sh' \
     -exec cp -n {} "$corpus/" \; 2>/dev/null || true
   qrx_log "$target: $seconds s"
   log="$build/findings/$target/log.txt"
