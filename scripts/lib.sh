@@ -11,7 +11,7 @@ qrx_log() { printf '== %s\n' "$*" >&2; }
 # installs everywhere, even where the machine cannot execute it.
 QRX_PACKAGES="cmake ninja-build g++ clang googletest zlib1g-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine32:i386 wine64 xvfb xdotool imagemagick util-linux"
+  wine wine32:i386 wine64 xvfb xdotool imagemagick util-linux wixl"
 
 # The packages of the arguments that are not installed, one a line.
 qrx_missing_packages() {
