@@ -119,25 +119,26 @@ std::string Utf8FromUtf16(std::u16string_view utf16) {
   return out;
 }
 
-std::string Utf8FromWindows1252(std::string_view text) {
+namespace {
+
+// A single-byte code page: bytes from 0x80 on, as far as `high` reaches, through that table;
+// every other byte is its own code point (ASCII, and Latin-1 past Windows-1252's table).
+template <std::size_t kHighCount>
+std::string Utf8FromSingleByte(std::string_view text, const char16_t (&high)[kHighCount]) {
   std::string out;
   out.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<std::uint8_t>(c);
-    AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
+    AppendUtf8(out, byte >= 0x80 && byte < 0x80 + kHighCount ? high[byte - 0x80] : byte);
   }
   return out;
 }
 
-std::string Utf8FromCp437(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<std::uint8_t>(c);
-    AppendUtf8(out, byte >= 0x80 ? kCp437High[byte - 0x80] : byte);
-  }
-  return out;
-}
+}  // namespace
+
+std::string Utf8FromWindows1252(std::string_view text) { return Utf8FromSingleByte(text, kWindows1252High); }
+
+std::string Utf8FromCp437(std::string_view text) { return Utf8FromSingleByte(text, kCp437High); }
 
 std::size_t Utf8PrefixLength(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return text.size();
