@@ -16,17 +16,17 @@ constexpr int kStallLimit = 4;
 
 bool HasInput(const TPackedInput& input) { return input.InputPos != input.InputEnd; }
 
-// Fills block with the next packed bytes: the count, below the block's size only at the end.
-size_t FillBlock(TPackedInput& input, uint8_t* block) {
-  size_t size = 0;
-  while (size < kCodecBlockSize) {
-    if (input.Aborted || (!HasInput(input) && !input.NextBlock())) break;
-    const size_t run = std::min(kCodecBlockSize - size, static_cast<size_t>(input.InputEnd - input.InputPos));
-    std::memcpy(block + size, input.InputPos, run);
+// Copies up to n of the next packed bytes to `to`: the count, below n only at the data's end.
+size_t TakeUpTo(TPackedInput& input, uint8_t* to, size_t n) {
+  size_t taken = 0;
+  while (taken < n) {
+    if (!HasInput(input) && !input.NextBlock()) break;
+    const size_t run = std::min(n - taken, static_cast<size_t>(input.InputEnd - input.InputPos));
+    std::memcpy(to + taken, input.InputPos, run);
     input.InputPos += run;
-    size += run;
+    taken += run;
   }
-  return size;
+  return taken;
 }
 
 bool FlushWindow(TContentOutput& output) {
@@ -46,7 +46,7 @@ int32_t RunByteCodec(TByteCodec& codec, TPackedInput& input, TContentOutput& out
   for (int stalls = 0; stalls < kStallLimit;) {
     if (input.Aborted) return UZ_ABORTED;
     if (blockPos == blockSize && !finalInput) {
-      blockSize = FillBlock(input, block);
+      blockSize = TakeUpTo(input, block, kCodecBlockSize);
       blockPos = 0;
       finalInput = blockSize < kCodecBlockSize;
     }
@@ -68,14 +68,4 @@ int32_t RunByteCodec(TByteCodec& codec, TPackedInput& input, TContentOutput& out
   return finalInput && blockPos == blockSize ? UZ_READ_ERROR : UZ_BAD_DATA;
 }
 
-bool TakePackedBytes(TPackedInput& input, uint8_t* to, size_t n) {
-  while (n > 0) {
-    if (!HasInput(input) && !input.NextBlock()) return false;
-    const size_t run = std::min(n, static_cast<size_t>(input.InputEnd - input.InputPos));
-    std::memcpy(to, input.InputPos, run);
-    input.InputPos += run;
-    to += run;
-    n -= run;
-  }
-  return true;
-}
+bool TakePackedBytes(TPackedInput& input, uint8_t* to, size_t n) { return TakeUpTo(input, to, n) == n; }
